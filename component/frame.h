@@ -1,0 +1,144 @@
+// The frame every method of ZOLT shares: result start values, the dialect
+// switch, statement texts, recordset styles, the procedure answer read-back,
+// and the one error handler with its trailer.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "component/zolt.h"
+#include "outside/outside.h"
+#include "platform/ado/ado.h"
+#include "platform/automation/variant.h"
+
+namespace zolt::component {
+
+using automation::Variant;
+
+// User messages of the error handlers.
+inline constexpr std::string_view kOrderUnavailable = "Acesso ao pedido não disponível.Favor tentar mais tarde.";
+inline constexpr std::string_view kItemUnavailable =
+    "Acesso ao item do pedido não disponível.Favor tentar mais tarde.";
+inline constexpr std::string_view kOracleUnavailable =
+    "Gravação de Informações no banco de dados Oracle indisponível. Favor tentar mais tarde.";
+
+// How a handler's trailer is laid out:
+//  Public:     msg " - TvrZOLT.<method>. ( " desc " : " " No Nº " step ") " statement
+//  Validation: msg " - TvrZOLT.<method>. ( " desc " : " " No Nº " step ") "
+//  Emulation:  msg " - <method> (" desc " : " " No Nº " step ")" statement
+enum class TrailerForm { Public, Validation, Emulation };
+
+// The one error handler of a method call. The method sets step() before each
+// statement and keeps its statement text in `statement`; when a step raises,
+// the handler writes the user message (and, for user id 1, the trailer) into
+// the message argument and the method ends with the result it had.
+class Handler {
+public:
+    Handler(std::string_view method, std::string_view user_message, TrailerForm form, const Variant& user_id,
+            Variant& message)
+        : method_(method), user_message_(user_message), form_(form), user_id_(user_id), message_(message) {}
+
+    void step(int number) { step_ = number; }
+    int current_step() const { return step_; }
+
+    // The method's statement text as it stands; shown at the end of the trailer.
+    std::string statement;
+
+    // Runs a public method's steps. Returns S_OK, or a failing status (with
+    // the thread's error info set) when the handler itself failed.
+    template <class Steps>
+    com::HRESULT run(Steps&& steps) noexcept {
+        try {
+            guarded(steps);
+            return com::S_OK;
+        } catch (const automation::AutomationError& e) {
+            return report(e);
+        } catch (const std::exception& e) {
+            return report(automation::AutomationError(51, e.what()));
+        }
+    }
+
+    // Runs a private emulation's steps; a failure of the handler itself
+    // propagates to the calling method as an error of its step.
+    template <class Steps>
+    void run_private(Steps&& steps) {
+        guarded(steps);
+    }
+
+private:
+    template <class Steps>
+    void guarded(Steps& steps) {
+        try {
+            steps();
+        } catch (const automation::AutomationError& e) {
+            handle(e);
+        } catch (const std::exception& e) {
+            handle(automation::AutomationError(51, e.what()));
+        }
+    }
+    void handle(const automation::AutomationError& error);
+    com::HRESULT report(const automation::AutomationError& error);
+
+    std::string_view method_;
+    std::string_view user_message_;
+    TrailerForm form_;
+    const Variant& user_id_;
+    Variant& message_;
+    int step_ = 0;
+};
+
+// Result start values and the success values.
+inline void start_result(Variant& result) {
+    result.clear();
+    result = Variant(int16_t{10});
+}
+inline void succeed(Variant& result) { result = Variant(int16_t{0}); }
+
+// The dialect switch: exactly the text "ORACLE" (case-sensitive, untrimmed)
+// selects the inline-SQL dialect.
+bool is_oracle(const Variant& database_kind);
+
+// Text of a formatted value, as concatenated into a statement.
+inline std::string text(const Variant& value) { return automation::to_text(value); }
+
+// Builds "EXEC " + procedure + three blanks + the arguments joined by ", "
+// into a statement text, one argument at a time, so that the text as far as
+// it was built is what a trailer shows.
+class ExecText {
+public:
+    ExecText(std::string& statement, std::string_view procedure);
+    ExecText& operator<<(const Variant& formatted_argument);
+
+private:
+    std::string& statement_;
+    bool first_ = true;
+};
+
+// The emulation calling convention.
+std::string kind_text(const Variant& database_kind);       // the kind formatted as text
+std::string connection_text(const Variant& connection);    // the connection's text (its connection string)
+int32_t id_value(const Variant& value);                    // NumberValue, then the 32-bit conversion
+Variant user_text(const Variant& user_id);                 // the user id formatted as text
+
+// The three recordset styles:
+//  Query:         client cursor, static, read-only, on the caller's connection
+//  WriteReadBack: nothing set, on the caller's connection
+//  EmulatedWrite: client cursor, on a separate connection made from the text
+enum class Style { Query, WriteReadBack };
+std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& statement,
+                                               const Variant& connection);
+// Runs an emulation's INSERT or UPDATE on a separate connection made from the
+// connection text; closes the recordset when it is open and not at EOF.
+void run_emulated_write(const std::string& statement, const std::string& connection_text);
+
+// Reads the one-row answer of a write. A closed or empty answer writes
+// failure_message and answers false; a RETORNO other than 0 closes the
+// recordset, writes nothing and answers false; RETORNO 0 answers true and
+// leaves the recordset open on its row (insertions read their key, then close).
+bool procedure_succeeded(ado::Recordset& answer, Variant& message, std::string_view failure_message);
+
+// Raises the failure a call through the object's own interface reported.
+inline void check(com::HRESULT status) { com::raise_on_failure(status); }
+
+}  // namespace zolt::component

@@ -1,0 +1,18 @@
+// Creating embedded databases: schema, stored procedures, key counters and
+// sample data.
+#pragma once
+
+#include <string>
+
+namespace zolt::db {
+
+// Creates a database at path (a plain path or a file: URI) with the schema,
+// the stored procedures and the key counters, and with sample the sample
+// data. An existing file is refused unless overwrite is set. Failures raise
+// automation::AutomationError.
+void create_database(const std::string& path, bool sample, bool overwrite = false);
+
+// "Provider=SQLite;Data Source=<path>"
+std::string connection_string(const std::string& path);
+
+}  // namespace zolt::db

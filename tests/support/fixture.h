@@ -1,0 +1,81 @@
+// Shared test support: a fresh embedded database, a caller's connection, a
+// ZOLT object made through its class factory, and the statement trace.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "component/zolt.h"
+#include "platform/ado/ado.h"
+#include "platform/automation/variant.h"
+
+namespace zolt::test {
+
+using automation::Variant;
+
+// A database file in a fresh temporary folder, with schema, procedures and
+// (unless told otherwise) the sample data; removed with the object.
+class TempDatabase {
+public:
+    explicit TempDatabase(bool sample = true);
+    ~TempDatabase();
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string connection_string() const;  // "Provider=SQLite;Data Source=<path>"
+    std::shared_ptr<ado::Connection> connect() const;
+
+    // Direct access on a connection of its own, to set up and check rows.
+    void exec(const std::string& sql) const;
+    std::vector<std::vector<Variant>> rows(const std::string& sql) const;
+    Variant scalar(const std::string& sql) const;  // first column of the first row; Empty when none
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+// Base fixture of the component tests.
+class ComponentTest : public ::testing::Test {
+protected:
+    ComponentTest();
+    ~ComponentTest() override;
+
+    TempDatabase db;
+    Variant connection;  // the caller's open Connection object
+    component::_ZOLT& zolt() { return *zolt_; }
+
+    // Runs fn with the statement trace on; returns what it recorded.
+    std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);
+    // Only the statement texts of traced(fn).
+    std::vector<std::string> traced_texts(const std::function<void()>& fn);
+
+    static Variant oracle() { return Variant("ORACLE"); }
+    static Variant sql_server() { return Variant("SQLSERVER"); }
+
+private:
+    component::_ZOLT* zolt_ = nullptr;
+};
+
+// Runs fn on a new thread and waits for it: the outside components the
+// component holds per thread are then made afresh, from whatever class the
+// class table holds at that moment (used to put a faulty class in place).
+void on_new_thread(const std::function<void()>& fn);
+
+// Puts a class in the class table under a CLSID for the life of the object,
+// and puts the earlier one back afterwards.
+class ScopedClass {
+public:
+    ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory);
+    ~ScopedClass();
+
+private:
+    com::Guid clsid_;
+};
+
+}  // namespace zolt::test
