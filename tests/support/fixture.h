@@ -76,6 +76,7 @@ public:
 
 private:
     com::Guid clsid_;
+    com::ClassFactoryFunction previous_;
 };
 
 }  // namespace zolt::test

@@ -1,0 +1,128 @@
+// Shared test support.
+#include "tests/support/fixture.h"
+
+#include <stdlib.h>
+
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "component/exports.h"
+#include "db/database.h"
+
+namespace zolt::test {
+
+namespace {
+
+std::string make_temp_folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zolt-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    return pattern;
+}
+
+void expect_ok(com::HRESULT status, const char* what) {
+    if (com::failed(status))
+        throw std::runtime_error(std::string(what) + " failed with status " + std::to_string(status));
+}
+
+}  // namespace
+
+TempDatabase::TempDatabase(bool sample) : folder_(make_temp_folder()), path_(folder_ + "/zolt.db") {
+    try {
+        db::create_database(path_, sample);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+        throw;
+    }
+}
+
+TempDatabase::~TempDatabase() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+std::string TempDatabase::connection_string() const { return db::connection_string(path_); }
+
+std::shared_ptr<ado::Connection> TempDatabase::connect() const {
+    return std::make_shared<ado::Connection>(connection_string());
+}
+
+void TempDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
+
+std::vector<std::vector<Variant>> TempDatabase::rows(const std::string& sql) const {
+    return connect()->session().execute(sql).rows;
+}
+
+Variant TempDatabase::scalar(const std::string& sql) const {
+    auto all = rows(sql);
+    if (all.empty() || all.front().empty())
+        return Variant();
+    return all.front().front();
+}
+
+ComponentTest::ComponentTest() : connection(automation::ObjectPtr(db.connect())) {
+    com::IClassFactory* factory = nullptr;
+    expect_ok(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              "DllGetClassObject");
+    com::IUnknown* object = nullptr;
+    const com::HRESULT created = factory->CreateInstance(nullptr, com::kIID_IUnknown, reinterpret_cast<void**>(&object));
+    factory->Release();
+    expect_ok(created, "IClassFactory::CreateInstance");
+    const com::HRESULT queried = object->QueryInterface(component::kIID_ZOLT, reinterpret_cast<void**>(&zolt_));
+    object->Release();
+    expect_ok(queried, "QueryInterface(_ZOLT)");
+}
+
+ComponentTest::~ComponentTest() {
+    if (zolt_)
+        zolt_->Release();
+}
+
+std::vector<ado::TraceEntry> ComponentTest::traced(const std::function<void()>& fn) {
+    ado::trace::start();
+    try {
+        fn();
+    } catch (...) {
+        ado::trace::stop();
+        throw;
+    }
+    return ado::trace::stop();
+}
+
+std::vector<std::string> ComponentTest::traced_texts(const std::function<void()>& fn) {
+    std::vector<std::string> texts;
+    for (const auto& entry : traced(fn))
+        texts.push_back(entry.text);
+    return texts;
+}
+
+void on_new_thread(const std::function<void()>& fn) {
+    std::exception_ptr failure;
+    std::thread thread([&] {
+        try {
+            fn();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+ScopedClass::ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory)
+    : clsid_(clsid), previous_(com::find_class(clsid)) {
+    com::register_class(clsid_, std::move(factory));
+}
+
+ScopedClass::~ScopedClass() {
+    if (previous_)
+        com::register_class(clsid_, previous_);
+    else
+        com::unregister_class(clsid_);
+}
+
+}  // namespace zolt::test
