@@ -1,0 +1,318 @@
+// Date values: the calendar, date texts day first, Format with date
+// patterns, and the machine's clock.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/automation/detail.h"
+#include "platform/automation/variant.h"
+
+namespace zolt::automation {
+
+namespace {
+
+// Serial numbers of 01/01/0100 and of the day after 31/12/9999: the range of
+// dates a Date value may hold.
+constexpr double kFirstSerial = -657434.0;
+constexpr double kEndSerial = 2958466.0;
+constexpr int64_t kSecondsPerDay = 86400;
+
+// Days between 01/01/1970 and a civil date of the proleptic Gregorian calendar.
+int64_t days_from_civil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t year_of_era = year - era * 400;
+    const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    return era * 146097 + day_of_era - 719468;
+}
+
+struct CivilDate {
+    int year, month, day;
+};
+
+CivilDate civil_from_days(int64_t days) {
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t day_of_era = days - era * 146097;
+    const int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    const int64_t mp = (5 * day_of_year + 2) / 153;
+    const int day = static_cast<int>(day_of_year - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<int>(year_of_era + era * 400 + (month <= 2)), month, day};
+}
+
+const int64_t kDayZero = days_from_civil(1899, 12, 30);
+
+bool is_leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int days_in_month(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && is_leap(year) ? 29 : kDays[month - 1];
+}
+
+// A serial from a whole day count and a time of day in seconds. Before day
+// zero the time of day is counted away from zero, as automation dates do.
+Date serial_of(int64_t days, double seconds) {
+    const double fraction = seconds / kSecondsPerDay;
+    return Date{days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction};
+}
+
+// ---- reading date texts ----------------------------------------------------
+
+class Cursor {
+public:
+    explicit Cursor(std::string_view text) : text_(text) {}
+    bool done() const { return at_ == text_.size(); }
+    bool take(char c) {
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+    // Between min_digits and max_digits decimal digits.
+    bool number(int min_digits, int max_digits, int& out) {
+        int digits = 0;
+        out = 0;
+        while (digits < max_digits && at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) {
+            out = out * 10 + (text_[at_++] - '0');
+            ++digits;
+        }
+        return digits >= min_digits;
+    }
+    bool blanks() {
+        const std::size_t start = at_;
+        while (at_ < text_.size() && detail::is_blank(text_[at_]))
+            ++at_;
+        return at_ > start;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
+struct TimeOfDay {
+    int hour = 0, minute = 0, second = 0;
+};
+
+// "h:mm" or "hh:mm:ss".
+bool read_time(Cursor& in, TimeOfDay& time) {
+    if (!in.number(1, 2, time.hour) || !in.take(':') || !in.number(2, 2, time.minute))
+        return false;
+    if (in.take(':') && !in.number(2, 2, time.second))
+        return false;
+    return time.hour < 24 && time.minute < 60 && time.second < 60;
+}
+
+bool valid_day(int year, int month, int day) {
+    return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= days_in_month(year, month);
+}
+
+// "dd/mm/yyyy[ hh:mm[:ss]]"
+bool read_day_first(std::string_view text, CivilDate& date, TimeOfDay& time) {
+    Cursor in(text);
+    if (!in.number(1, 2, date.day) || !in.take('/') || !in.number(1, 2, date.month) || !in.take('/') ||
+        !in.number(4, 4, date.year))
+        return false;
+    if (in.done())
+        return true;
+    return in.blanks() && read_time(in, time) && in.done();
+}
+
+// "yyyy-mm-dd[( |T)hh:mm[:ss]]"
+bool read_year_first(std::string_view text, CivilDate& date, TimeOfDay& time) {
+    Cursor in(text);
+    if (!in.number(4, 4, date.year) || !in.take('-') || !in.number(1, 2, date.month) || !in.take('-') ||
+        !in.number(1, 2, date.day))
+        return false;
+    if (in.done())
+        return true;
+    return (in.take('T') || in.blanks()) && read_time(in, time) && in.done();
+}
+
+// "hh:mm[:ss]": a time on day zero.
+bool read_time_alone(std::string_view text, CivilDate& date, TimeOfDay& time) {
+    Cursor in(text);
+    date = {1899, 12, 30};
+    return read_time(in, time) && in.done();
+}
+
+// ---- writing dates ---------------------------------------------------------
+
+std::string two_digits(int n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", n);
+    return buffer;
+}
+
+std::string four_digits(int n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04d", n);
+    return buffer;
+}
+
+// Writes a date through a pattern of d, dd, m, mm, yy, yyyy, h, hh, n, nn, s,
+// ss (letters in either case); m or mm after an hour stands for minutes; any
+// other character is written as it is.
+std::string render(const DateParts& parts, std::string_view pattern) {
+    std::string out;
+    bool after_hour = false;
+    std::size_t i = 0;
+    auto run_of = [&](char letter) {
+        std::size_t n = 0;
+        while (i + n < pattern.size() && std::tolower(static_cast<unsigned char>(pattern[i + n])) == letter)
+            ++n;
+        return n;
+    };
+    auto write = [&](int value, std::size_t run) { out += run >= 2 ? two_digits(value) : std::to_string(value); };
+    while (i < pattern.size()) {
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(pattern[i])));
+        const std::size_t run = std::string_view("dmyhns").find(letter) == std::string_view::npos ? 0 : run_of(letter);
+        if (run == 0) {
+            out += pattern[i++];
+            continue;
+        }
+        const std::size_t used = std::min<std::size_t>(run, letter == 'y' ? 4 : 2);
+        switch (letter) {
+        case 'd': write(parts.day, used); break;
+        case 'm': write(after_hour ? parts.minute : parts.month, used); break;
+        case 'y': out += used >= 3 ? four_digits(parts.year) : two_digits(parts.year % 100); break;
+        case 'h': write(parts.hour, used); break;
+        case 'n': write(parts.minute, used); break;
+        case 's': write(parts.second, used); break;
+        }
+        after_hour = letter == 'h';
+        i += used;
+    }
+    return out;
+}
+
+// The Date a value stands for when Format writes it with a date pattern; a
+// text that is neither a date nor a number is written unchanged (false).
+bool date_for_format(const Variant& plain, Date& out) {
+    if (plain.is_text()) {
+        double number = 0;
+        if (parse_date(plain.text(), out))
+            return true;
+        if (!parse_number(plain.text(), number))
+            return false;
+    }
+    out = to_date(plain);
+    return true;
+}
+
+}  // namespace
+
+Date make_date(int year, int month, int day, int hour, int minute, double second) {
+    // Months and days outside their range roll over, as DateSerial does.
+    const int64_t months = int64_t{year} * 12 + (month - 1);
+    const int64_t whole_years = (months >= 0 ? months : months - 11) / 12;
+    const int64_t first = days_from_civil(whole_years, months - whole_years * 12 + 1, 1);
+    const double seconds = hour * 3600.0 + minute * 60.0 + second;
+    const double day_seconds = seconds - std::floor(seconds / kSecondsPerDay) * kSecondsPerDay;
+    const int64_t days = first + day - 1 - kDayZero + static_cast<int64_t>(std::floor(seconds / kSecondsPerDay));
+    return serial_of(days, day_seconds);
+}
+
+DateParts split_date(Date d) {
+    if (!std::isfinite(d.serial) || d.serial <= kFirstSerial - 1 || d.serial >= kEndSerial)
+        throw AutomationError::overflow();
+    int64_t days = static_cast<int64_t>(std::trunc(d.serial));
+    int64_t seconds = std::llround(std::fabs(d.serial - static_cast<double>(days)) * kSecondsPerDay);
+    if (seconds >= kSecondsPerDay) {
+        seconds -= kSecondsPerDay;
+        days += d.serial < 0 ? -1 : 1;
+    }
+    const CivilDate civil = civil_from_days(days + kDayZero);
+    return {civil.year,
+            civil.month,
+            civil.day,
+            static_cast<int>(seconds / 3600),
+            static_cast<int>(seconds / 60 % 60),
+            static_cast<int>(seconds % 60)};
+}
+
+Date now() {
+    const std::time_t clock = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&clock, &local);
+    return make_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                     local.tm_sec);
+}
+
+bool parse_date(std::string_view text, Date& out) {
+    const std::string_view body = detail::strip_blanks(text);
+    CivilDate date{};
+    TimeOfDay time;
+    if (!read_day_first(body, date, time) && !read_year_first(body, date, time) &&
+        !read_time_alone(body, date, time))
+        return false;
+    if (!valid_day(date.year, date.month, date.day))
+        return false;
+    out = make_date(date.year, date.month, date.day, time.hour, time.minute, time.second);
+    return true;
+}
+
+bool is_date(const Variant& v) {
+    try {
+        const Variant plain = value_of(v);
+        Date ignored;
+        return plain.type() == VarType::Date || (plain.is_text() && parse_date(plain.text(), ignored));
+    } catch (const AutomationError&) {
+        return false;  // a Nothing object is not a date
+    }
+}
+
+Date to_date(const Variant& v) {
+    const Variant plain = value_of(v);
+    if (plain.type() == VarType::Date)
+        return plain.date();
+    if (plain.is_text()) {
+        Date date;
+        if (!parse_date(plain.text(), date))
+            throw AutomationError::type_mismatch();
+        return date;
+    }
+    const double serial = to_double(plain);
+    if (serial < kFirstSerial || serial >= kEndSerial)
+        throw AutomationError::overflow();
+    return Date{serial};
+}
+
+namespace detail {
+
+std::string date_text(Date date) {
+    const DateParts parts = split_date(date);
+    const bool has_time = parts.hour != 0 || parts.minute != 0 || parts.second != 0;
+    const bool day_zero = parts.year == 1899 && parts.month == 12 && parts.day == 30;
+    std::string text;
+    if (!(day_zero && has_time))
+        text = render(parts, "dd/mm/yyyy");
+    if (has_time) {
+        if (!text.empty())
+            text += ' ';
+        text += render(parts, "hh:nn:ss");
+    }
+    return text;
+}
+
+}  // namespace detail
+
+std::string format(const Variant& v, std::string_view pattern) {
+    const Variant plain = value_of(v);
+    if (plain.is_null() || plain.is_empty())
+        return {};
+    if (pattern.empty())
+        return to_text(plain);
+    Date date;
+    if (!date_for_format(plain, date))
+        return plain.text();
+    return render(split_date(date), pattern);
+}
+
+}  // namespace zolt::automation
