@@ -10,6 +10,7 @@
 
 #include "component/exports.h"
 #include "db/database.h"
+#include "outside/outside.h"
 
 namespace zolt::test {
 
@@ -111,6 +112,28 @@ void on_new_thread(const std::function<void()>& fn) {
     thread.join();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+namespace {
+
+class FailingFormatter : public outside::SqlFormatter {
+public:
+    explicit FailingFormatter(std::string description) : description_(std::move(description)) {}
+    Variant NumberValue(Variant) override { fail(); }
+    Variant SqlDate(Variant) override { fail(); }
+    Variant TextValue(Variant) override { fail(); }
+    Variant SqlNumber(Variant) override { fail(); }
+    Variant SqlText(Variant) override { fail(); }
+
+private:
+    [[noreturn]] void fail() const { throw automation::AutomationError(5, description_, "SqlFormatter"); }
+    std::string description_;
+};
+
+}  // namespace
+
+com::ClassFactoryFunction failing_formatter_class(std::string description) {
+    return [description] { return std::shared_ptr<com::Unknown>(std::make_shared<FailingFormatter>(description)); };
 }
 
 ScopedClass::ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory)

@@ -67,6 +67,10 @@ private:
 // class table holds at that moment (used to put a faulty class in place).
 void on_new_thread(const std::function<void()>& fn);
 
+// A SqlFormatter class whose every operation raises error 5 with the given
+// description, to put in place of the real one with ScopedClass.
+com::ClassFactoryFunction failing_formatter_class(std::string description);
+
 // Puts a class in the class table under a CLSID for the life of the object,
 // and puts the earlier one back afterwards.
 class ScopedClass {

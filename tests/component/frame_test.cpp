@@ -1,0 +1,180 @@
+#include "component/frame.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fixture.h"
+
+namespace zolt::component {
+namespace {
+
+using automation::AutomationError;
+using automation::Array;
+using test::ComponentTest;
+
+const std::string kRaised = "Overflow";
+
+// What a method's message argument holds after a step numbered 30, with a
+// statement under way, raised an error.
+std::string message_after_failure(TrailerForm form, const Variant& user_id) {
+    Variant message("before");
+    Handler handler("mMetodo", kOrderUnavailable, form, user_id, message);
+    handler.run_private([&] {
+        handler.step(30);
+        handler.statement = "EXEC SP_X   1";
+        throw AutomationError(6, kRaised);
+    });
+    return message.text();
+}
+
+TEST(Handler, WritesTheTrailerInEachFormForTheFirstUser) {
+    const std::string order(kOrderUnavailable);
+    EXPECT_EQ(message_after_failure(TrailerForm::Public, Variant::long_(1)),
+              order + " - TvrZOLT.mMetodo. ( Overflow :  No Nº 30) EXEC SP_X   1");
+    EXPECT_EQ(message_after_failure(TrailerForm::Validation, Variant::integer(1)),
+              order + " - TvrZOLT.mMetodo. ( Overflow :  No Nº 30) ");
+    EXPECT_EQ(message_after_failure(TrailerForm::Emulation, Variant("1")),
+              order + " - mMetodo (Overflow :  No Nº 30)EXEC SP_X   1");
+    EXPECT_EQ(message_after_failure(TrailerForm::Public, Variant(1.0)),
+              order + " - TvrZOLT.mMetodo. ( Overflow :  No Nº 30) EXEC SP_X   1");
+}
+
+TEST(Handler, WritesOnlyTheUserMessageForAnyOtherUser) {
+    const Array array{0, {Variant::long_(1)}};
+    for (const Variant& user : {Variant::long_(2), Variant("2"), Variant("um"), Variant(), Variant::null(),
+                                Variant(array), Variant(true)})
+        EXPECT_EQ(message_after_failure(TrailerForm::Public, user), kOrderUnavailable);
+}
+
+TEST(Handler, TurnsAnyStandardExceptionIntoAHandledError) {
+    Variant message;
+    Handler handler("gMetodo", kItemUnavailable, TrailerForm::Public, Variant::long_(1), message);
+    const com::HRESULT status = handler.run([&] {
+        handler.step(120);
+        throw std::out_of_range("fora do intervalo");
+    });
+    EXPECT_EQ(status, com::S_OK);
+    EXPECT_EQ(message.text(), std::string(kItemUnavailable) + " - TvrZOLT.gMetodo. ( fora do intervalo :  No Nº 120) ");
+}
+
+TEST(Handler, LeavesTheMessageAloneWhenNothingFails) {
+    Variant message("as passed");
+    Handler handler("gMetodo", kItemUnavailable, TrailerForm::Public, Variant::long_(1), message);
+    EXPECT_EQ(handler.run([&] { handler.step(10); }), com::S_OK);
+    EXPECT_EQ(message, Variant("as passed"));
+}
+
+TEST(DatabaseKind, OnlyTheExactUpperCaseWordSelectsOracle) {
+    EXPECT_TRUE(is_oracle(Variant("ORACLE")));
+    for (const Variant& kind : {Variant("oracle"), Variant("Oracle"), Variant("ORACLE "), Variant(" ORACLE"),
+                                Variant(""), Variant(), Variant::null(), Variant::long_(1), Variant(Array{})})
+        EXPECT_FALSE(is_oracle(kind));
+}
+
+TEST(ExecText, JoinsArgumentsAfterThreeBlanksAndKeepsWhatWasBuiltOnFailure) {
+    std::string statement;
+    ExecText exec(statement, "SP_QBX_EXC_PEDIDO_OLT1");
+    EXPECT_EQ(statement, "EXEC SP_QBX_EXC_PEDIDO_OLT1   ");
+    exec << Variant("15") << Variant::long_(2);
+    EXPECT_EQ(statement, "EXEC SP_QBX_EXC_PEDIDO_OLT1   15, 2");
+    EXPECT_THROW(exec << Variant::null(), AutomationError);
+    EXPECT_EQ(statement, "EXEC SP_QBX_EXC_PEDIDO_OLT1   15, 2");
+}
+
+class Frame : public ComponentTest {
+protected:
+    Variant message{"as passed"};
+
+    bool read_back(const std::string& statement, std::unique_ptr<ado::Recordset>* kept = nullptr) {
+        auto answer = open_statement(Style::WriteReadBack, statement, connection);
+        const bool succeeded = procedure_succeeded(*answer, message, "Falhou.");
+        if (kept)
+            *kept = std::move(answer);
+        return succeeded;
+    }
+};
+
+TEST_F(Frame, ProcedureAnswerZeroSucceedsAndStaysOnItsRow) {
+    std::unique_ptr<ado::Recordset> answer;
+    EXPECT_TRUE(read_back("SELECT 0 AS RETORNO, '' AS MSG_RET, 42 AS PEDIDO_ID", &answer));
+    EXPECT_EQ(answer->state(), 1);
+    EXPECT_EQ(automation::to_long(answer->field_object("PEDIDO_ID")), 42);
+    EXPECT_EQ(message, Variant("as passed"));
+}
+
+TEST_F(Frame, ProcedureAnswerOtherThanZeroFailsSilentlyAndCloses) {
+    std::unique_ptr<ado::Recordset> answer;
+    EXPECT_FALSE(read_back("SELECT 3 AS RETORNO, 'x' AS MSG_RET", &answer));
+    EXPECT_EQ(answer->state(), 0);
+    EXPECT_EQ(message, Variant("as passed"));
+}
+
+TEST_F(Frame, MissingProcedureAnswerWritesTheFailureMessage) {
+    EXPECT_FALSE(read_back("SELECT 0 AS RETORNO, '' AS MSG_RET FROM Infra_IDS WHERE 1 = 0"));
+    EXPECT_EQ(message, Variant("Falhou."));
+    message = Variant("as passed");
+    EXPECT_FALSE(read_back("UPDATE Infra_IDS SET ID = ID WHERE 1 = 0"));
+    EXPECT_EQ(message, Variant("Falhou."));
+}
+
+TEST_F(Frame, StatementsRunOnTheCallersConnectionAndEmulatedWritesOnASeparateOne) {
+    const auto entries = traced([&] {
+        open_statement(Style::Query, "SELECT PEDIDO_ID FROM PEDIDO", connection);
+        run_emulated_write("UPDATE PEDIDO SET TAB_STATUS_ID = 2 WHERE PEDIDO_ID = 1", db.connection_string());
+    });
+    const std::vector<ado::TraceEntry> expected{{"SELECT PEDIDO_ID FROM PEDIDO", false},
+                                                {"UPDATE PEDIDO SET TAB_STATUS_ID = 2 WHERE PEDIDO_ID = 1", true}};
+    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(automation::to_long(db.scalar("SELECT TAB_STATUS_ID FROM PEDIDO WHERE PEDIDO_ID = 1")), 2);
+}
+
+TEST_F(Frame, EmulationArgumentsComeFromTheCallersValues) {
+    EXPECT_EQ(kind_text(Variant("ORACLE")), "ORACLE");
+    EXPECT_EQ(kind_text(Variant()), "");
+    EXPECT_EQ(connection_text(connection), db.connection_string());
+    EXPECT_EQ(id_value(Variant("2.5")), 2);
+    EXPECT_EQ(id_value(Variant()), 0);
+    EXPECT_THROW(id_value(Variant(1e12)), AutomationError);
+    EXPECT_EQ(user_text(Variant::long_(1)), Variant("1"));
+}
+
+TEST(OutsideComponents, AreKeptPerThreadAndMadeFromTheRegisteredClass) {
+    outside::SqlFormatter* first = &outside::formatter();
+    EXPECT_EQ(&outside::formatter(), first);
+    EXPECT_EQ(&outside::validator(), &outside::validator());
+    EXPECT_NE(outside::new_key_generator(), outside::new_key_generator());
+
+    test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Formatador falhou"));
+    EXPECT_NO_THROW(outside::formatter().NumberValue(Variant::long_(1)));  // this thread keeps its instance
+    test::on_new_thread([&] {
+        EXPECT_NE(&outside::formatter(), first);
+        try {
+            outside::formatter().NumberValue(Variant::long_(1));
+            ADD_FAILURE() << "the registered class was not used";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.description(), "Formatador falhou");
+        }
+    });
+}
+
+// Every method of the interface is reachable late-bound and, with nothing
+// usable in its arguments, ends with its failure result instead of failing.
+TEST_F(Frame, EveryMethodAnswersItsFailureResultForEmptyArguments) {
+    auto& dispatch = static_cast<com::IDispatch&>(zolt());
+    for (const auto& method : dispatch.GetTypeInfo().methods) {
+        std::vector<Variant> arguments(method.parameters.size());
+        com::DispParams params;
+        for (auto& argument : arguments)
+            params.positional.push_back(&argument);
+        Variant result;
+        com::ExcepInfo excep;
+        const com::HRESULT status = dispatch.Invoke(method.dispid, params, &result, &excep);
+        if (status == com::E_NOTIMPL || (status == com::DISP_E_EXCEPTION && excep.number == com::E_NOTIMPL))
+            continue;  // not written yet
+        EXPECT_EQ(status, com::S_OK) << method.name;
+        const Variant failure = method.result_kind == "Boolean" ? Variant(false) : Variant::integer(10);
+        EXPECT_EQ(result, failure) << method.name;
+    }
+}
+
+}  // namespace
+}  // namespace zolt::component
