@@ -1,14 +1,118 @@
-// Not written yet: answers "not implemented" until its turn comes.
+// gAltera_Campos_PEDIDO_ITEM: changes the shipping date, part, order and
+// quantity of an item that is still new. The inline dialect writes the row
+// back as new (509) and records the update itself.
 #include "component/frame.h"
+#include "items/common.h"
 
 namespace zolt::component {
 
-HRESULT ZOLT::gAltera_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& InVntData_Embarque, Variant& InVntPeca_ID, Variant& InVntPedido_ID, Variant& InVntQtde_Pedida, Variant& invntUsuario_Internet_ID, Variant& InVntConecta_DB, Variant& outvntMsg_Ret, Variant& InVntBanco_Dados, Variant& result) {
-    return com::E_NOTIMPL;
+namespace {
+constexpr std::string_view kUpdateFailed = "Erro na alteração dos itens do pedido.";
+}  // namespace
+
+HRESULT ZOLT::gAltera_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& InVntData_Embarque,
+                                         Variant& InVntPeca_ID, Variant& InVntPedido_ID, Variant& InVntQtde_Pedida,
+                                         Variant& invntUsuario_Internet_ID, Variant& InVntConecta_DB,
+                                         Variant& outvntMsg_Ret, Variant& InVntBanco_Dados, Variant& result) {
+    start_result(result);
+    Handler h("gAltera_Campos_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
+              outvntMsg_Ret);
+    return h.run([&] {
+        auto& formatter = outside::formatter();
+        h.step(10);
+        Variant flag("A");
+        bool valid = false;
+        check(self().mConsiste_Campos_Pedido_Item(InVntPedido_Item_ID, InVntData_Embarque, InVntPeca_ID,
+                                                  InVntPedido_ID, InVntQtde_Pedida, invntUsuario_Internet_ID,
+                                                  InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados, flag, valid));
+        if (!valid)
+            return;
+
+        if (is_oracle(InVntBanco_Dados)) {
+            h.step(20);
+            std::string kind = kind_text(InVntBanco_Dados);
+            std::string connection = connection_text(InVntConecta_DB);
+            int32_t pedido_item_id = id_value(InVntPedido_Item_ID);
+            std::string data_embarque = text(formatter.TextValue(InVntData_Embarque));
+            int32_t peca_id = id_value(InVntPeca_ID);
+            int32_t pedido_id = id_value(InVntPedido_ID);
+            int32_t qtde_pedida = id_value(InVntQtde_Pedida);
+            int32_t one = id_value(Variant(int16_t{1}));
+            int32_t user_id = id_value(invntUsuario_Internet_ID);
+            Variant user = user_text(invntUsuario_Internet_ID);
+            h.step(30);
+            if (!mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(kind, connection, pedido_item_id, data_embarque, peca_id,
+                                                   pedido_id, qtde_pedida, one, user_id, h.statement, outvntMsg_Ret,
+                                                   user))
+                return;
+        } else {
+            h.step(40);
+            ExecText(h.statement, "SP_QBX_ALT_PEDIDO_ITEM_OLT1")
+                << formatter.SqlNumber(InVntPedido_Item_ID) << formatter.SqlDate(InVntData_Embarque)
+                << formatter.SqlNumber(InVntPeca_ID) << formatter.SqlNumber(InVntPedido_ID)
+                << formatter.SqlNumber(InVntQtde_Pedida) << formatter.SqlNumber(Variant(int16_t{1}))
+                << formatter.SqlNumber(invntUsuario_Internet_ID);
+        }
+
+        h.step(50);
+        auto answer = open_statement(Style::WriteReadBack, h.statement, InVntConecta_DB);
+        h.step(60);
+        if (!procedure_succeeded(*answer, outvntMsg_Ret, kUpdateFailed))
+            return;
+
+        h.step(70);
+        answer->close();
+        succeed(result);
+    });
 }
 
-bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& connection, int32_t& pedido_item_id, std::string& data_embarque, int32_t& peca_id, int32_t& pedido_id, int32_t& qtde_pedida, int32_t& one, int32_t& user_id, std::string& statement, Variant& message, Variant& user_text) {
-    return false;
+bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& connection, int32_t& pedido_item_id,
+                                             std::string& data_embarque, int32_t& peca_id, int32_t& pedido_id,
+                                             int32_t& qtde_pedida, int32_t& one, int32_t& user_id,
+                                             std::string& statement, Variant& message, Variant& user_text) {
+    bool result = false;
+    Handler h("mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1", kOracleUnavailable, TrailerForm::Emulation, user_text, message);
+    h.run_private([&] {
+        auto& formatter = outside::formatter();
+        h.step(10);
+        h.statement = " UPDATE PEDIDO_ITEM "
+                      " SET ";
+        h.step(20);
+        h.statement += " DATA_EMBARQUE =  " + items::date_literal(Variant(data_embarque)) + " , ";
+        h.step(30);
+        h.statement += " PECA_ID =  " + text(formatter.SqlNumber(Variant(peca_id))) + " , ";
+        h.step(40);
+        h.statement += " PEDIDO_ID =  " + text(formatter.SqlNumber(Variant(pedido_id))) + " , ";
+        h.step(50);
+        h.statement += " QTDE_PEDIDA =  " + text(formatter.SqlNumber(Variant(qtde_pedida))) + " , ";
+        h.step(60);
+        h.statement += " TAB_STATUS_ID =  " + text(formatter.SqlNumber(Variant(items::kNewItemStatus))) + " ";
+        h.step(70);
+        std::string equals_operator = "=";
+        h.statement += " WHERE PEDIDO_ITEM_ID  " +
+                       text(outside::writer().WriteNumber(Variant(pedido_item_id), equals_operator)) + " ";
+
+        h.step(80);
+        run_emulated_write(h.statement, connection);
+
+        // The key generator lives from here to the end of this call. The row
+        // stays changed even when recording it is refused.
+        h.step(90);
+        auto keys = outside::new_key_generator();
+        h.step(100);
+        std::string key_message;
+        if (!items::record_item_operation(*keys, kind, items::kUpdate, user_text, pedido_item_id, key_message,
+                                          connection))
+            return;
+
+        h.step(110);
+        keys.reset();
+        h.statement = "Select 0 Retorno, '' Msg_Ret, " + text(formatter.NumberValue(Variant(pedido_id))) +
+                      " Pedido_ID From Infra_IDS ";
+        statement = h.statement;
+        result = true;
+    });
+    return result;
 }
 
 }  // namespace zolt::component
