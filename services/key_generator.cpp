@@ -1,0 +1,51 @@
+#include "services/implementations.h"
+#include "services/values.h"
+
+namespace zolt::services {
+
+ado::Connection& KeyGeneratorService::connection_for(const std::string& connection_text) {
+    if (!connection_ || connection_->state() == 0 || connection_->connection_string() != connection_text)
+        connection_ = std::make_shared<ado::Connection>(connection_text);
+    return *connection_;
+}
+
+bool KeyGeneratorService::NextKey(std::string kind, int32_t user_id, int16_t one, std::string system,
+                                  std::string flag, Variant& connection, std::string connection_text,
+                                  std::string column, std::string& message, int32_t& key) {
+    try {
+        // One statement, so that the counter is read and raised atomically
+        // even when several connections draw keys at once.
+        const ado::ResultSet answer = connection_for(connection_text)
+                                          .session()
+                                          .execute("UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1"
+                                                   " WHERE NOME_COLUNA = " + quoted(column) +
+                                                   " RETURNING ULTIMO_VALOR");
+        connection = Variant(automation::ObjectPtr(connection_));
+        if (!answer.rows.empty() && !answer.rows.front().empty()) {
+            key = automation::to_long(answer.rows.front().front());
+            return true;
+        }
+    } catch (const automation::AutomationError&) {
+        // reported below as a refusal
+    }
+    message = "Não foi possível gerar a chave " + column + ".";
+    return false;
+}
+
+bool KeyGeneratorService::RecordOperation(std::string& kind, int32_t& entity, int32_t& operation, int32_t& user_id,
+                                          int32_t& key, int32_t& unused, std::string& message,
+                                          std::string& connection_text) {
+    try {
+        connection_for(connection_text)
+            .session()
+            .execute("INSERT INTO Infra_Operacao (ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA) VALUES (" +
+                     std::to_string(entity) + ", " + std::to_string(operation) + ", " + std::to_string(user_id) +
+                     ", " + std::to_string(key) + ", julianday('now', 'localtime'))");
+        return true;
+    } catch (const automation::AutomationError&) {
+        message = "Não foi possível registrar a operação.";
+        return false;
+    }
+}
+
+}  // namespace zolt::services

@@ -1,0 +1,24 @@
+#include "services/implementations.h"
+#include "services/values.h"
+
+namespace zolt::services {
+
+Variant SqlFormatterService::NumberValue(Variant value) {
+    return number_of(automation::value_of(value)).value_or(Variant::long_(0));
+}
+
+Variant SqlFormatterService::SqlDate(Variant value) {
+    const auto date = date_of(value);
+    return Variant(date ? quoted(automation::format(Variant(*date), "yyyy-mm-ddThh:nn:ss")) : "NULL");
+}
+
+Variant SqlFormatterService::TextValue(Variant value) {
+    const Variant plain = automation::value_of(value);
+    return Variant(plain.is_null() ? std::string() : automation::to_text(plain));
+}
+
+Variant SqlFormatterService::SqlNumber(Variant value) { return Variant(number_literal(value).value_or("NULL")); }
+
+Variant SqlFormatterService::SqlText(Variant value) { return Variant(text_literal(value).value_or("NULL")); }
+
+}  // namespace zolt::services

@@ -1,0 +1,79 @@
+#include "services/values.h"
+
+#include <cmath>
+#include <limits>
+
+namespace zolt::services {
+
+using automation::AutomationError;
+using automation::VarType;
+
+bool is_missing(const Variant& plain) {
+    return plain.is_empty() || plain.is_null() || (plain.is_text() && automation::trim(plain.text()).empty());
+}
+
+std::optional<Variant> number_of(const Variant& plain) {
+    if (plain.is_array())
+        throw AutomationError::type_mismatch();
+    if (is_missing(plain))
+        return std::nullopt;
+    if (plain.type() == VarType::Date)
+        return Variant(automation::to_double(plain));  // the serial
+    if (!automation::is_numeric(plain))
+        return std::nullopt;
+    const double number = automation::to_double(plain);
+    const bool whole = number == std::floor(number) && number >= std::numeric_limits<int32_t>::min() &&
+                       number <= std::numeric_limits<int32_t>::max();
+    return whole ? Variant::long_(static_cast<int32_t>(number)) : Variant(number);
+}
+
+std::optional<std::string> number_literal(const Variant& value) {
+    const Variant plain = automation::value_of(value);
+    if (is_missing(plain))
+        return std::nullopt;
+    const std::optional<Variant> number = number_of(plain);
+    if (!number)
+        throw AutomationError::type_mismatch();
+    return automation::to_text(*number);
+}
+
+std::optional<automation::Date> date_of(const Variant& value) {
+    const Variant plain = automation::value_of(value);
+    if (is_missing(plain))
+        return std::nullopt;
+    if (!automation::is_date(plain))
+        throw AutomationError::type_mismatch();
+    return automation::to_date(plain);
+}
+
+std::string quoted(std::string_view text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'";
+}
+
+std::optional<std::string> text_literal(const Variant& value) {
+    const Variant plain = automation::value_of(value);
+    if (plain.is_empty() || plain.is_null())
+        return std::nullopt;
+    return quoted(automation::to_text(plain));
+}
+
+std::string comparison(const std::string& op, const std::optional<std::string>& literal) {
+    const std::string trimmed = automation::trim(op);
+    if (trimmed.empty())
+        return literal.value_or("NULL");
+    if (literal)
+        return trimmed + " " + *literal;
+    if (trimmed == "=")
+        return "IS NULL";
+    if (trimmed == "<>")
+        return "IS NOT NULL";
+    return trimmed + " NULL";
+}
+
+}  // namespace zolt::services
