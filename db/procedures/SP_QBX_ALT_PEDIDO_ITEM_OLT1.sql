@@ -1,3 +1,7 @@
+-- Changes an item's shipping date, part, order and quantity, puts it back to
+-- status 509 and records the update (entity 260, operation 2). An unknown item
+-- is refused with RETORNO 1 and nothing is written. The sixth argument is not
+-- used.
 CREATE PROCEDURE SP_QBX_ALT_PEDIDO_ITEM_OLT1 (@PEDIDO_ITEM_ID INTEGER, @DATA_EMBARQUE DATE, @PECA_ID INTEGER,
                                              @PEDIDO_ID INTEGER, @QTDE_PEDIDA INTEGER, @EMPRESA_ID INTEGER,
                                              @USUARIO_ID INTEGER)

@@ -1,3 +1,5 @@
+-- The live items (new or confirmed) of active parts of one order, with their
+-- part codes, in key order.
 CREATE PROCEDURE SP_QBX_CON_LIS_PED_ITEM_OLT1 (@PEDIDO_ID INTEGER)
 AS
 SELECT PEDIDO_ITEM.DATA_EMBARQUE, PEDIDO_ITEM.PECA_ID, PEDIDO_ITEM.PEDIDO_ID, PEDIDO_ITEM.PEDIDO_ITEM_ID,

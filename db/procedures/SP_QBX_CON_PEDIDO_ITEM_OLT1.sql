@@ -1,3 +1,5 @@
+-- One live item (new or confirmed) of an active part, with its part code; no
+-- row for any other item.
 CREATE PROCEDURE SP_QBX_CON_PEDIDO_ITEM_OLT1 (@PEDIDO_ITEM_ID INTEGER)
 AS
 SELECT PEDIDO_ITEM.DATA_EMBARQUE, PEDIDO_ITEM.PECA_ID, PEDIDO_ITEM.PEDIDO_ID, PEDIDO_ITEM.PEDIDO_ITEM_ID,
