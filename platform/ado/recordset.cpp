@@ -1,0 +1,188 @@
+// Recordsets over fully materialised results, their fields, and the
+// statement trace.
+#include <utility>
+
+#include "platform/ado/ado.h"
+#include "platform/ado/detail.h"
+
+namespace zolt::ado {
+
+// What a recordset and the fields taken from it share: the rows, the current
+// position and whether the recordset is still open.
+struct RecordsetData {
+    ResultSet result;
+    std::size_t position = 0;  // == rows.size() at EOF
+    bool open = true;
+
+    bool at_end() const { return position >= result.rows.size(); }
+};
+
+namespace {
+
+constexpr std::string_view kRecordset = "Recordset";
+constexpr std::string_view kField = "Field";
+
+}  // namespace
+
+// ---- fields ----------------------------------------------------------------
+
+Field::Field(std::shared_ptr<RecordsetData> data, std::size_t column) : data_(std::move(data)), column_(column) {}
+
+const std::string& Field::name() const { return data_->result.columns[column_]; }
+
+Variant Field::value() const {
+    if (!data_->open)
+        detail::raise(err::kObjectClosed, kField);
+    if (data_->at_end())
+        detail::raise(err::kNoCurrentRecord, kField);
+    return data_->result.rows[data_->position][column_];
+}
+
+// ---- recordsets ------------------------------------------------------------
+
+Recordset::Recordset() = default;
+
+Recordset::~Recordset() {
+    if (data_)
+        data_->open = false;
+}
+
+void Recordset::open(const Variant& source, const Variant& active_connection, int, int, int) {
+    if (state() == 1)
+        detail::raise(detail::kObjectOpen, kRecordset);
+    const Variant statement = automation::value_of(source);
+    if (!statement.is_text())
+        detail::raise(detail::kBadArguments, kRecordset);
+
+    // The connection is either a Connection object to run on, or a text from
+    // which a connection of this recordset's own is opened.
+    Connection* connection = nullptr;
+    const bool separate = active_connection.is_text();
+    if (active_connection.is_object()) {
+        connection = dynamic_cast<Connection*>(active_connection.object().get());
+        if (!connection)
+            detail::raise(detail::kBadArguments, kRecordset);
+        if (connection->state() == 0)
+            detail::raise(detail::kConnectionUnusable, kRecordset);
+    } else if (!separate) {
+        detail::raise(detail::kBadArguments, kRecordset);
+    }
+
+    // Recorded before it runs, so that a statement that fails is traced too.
+    trace::record(statement.text(), separate);
+
+    std::unique_ptr<Connection> own;
+    if (separate) {
+        own = std::make_unique<Connection>(active_connection.text());
+        connection = own.get();
+    }
+    ResultSet result = connection->session().execute(statement.text());
+    if (!result.has_result)
+        return;  // nothing to show: the recordset stays closed, its connection with it
+    data_ = std::make_shared<RecordsetData>();
+    data_->result = std::move(result);
+    separate_ = std::move(own);
+}
+
+int Recordset::state() const { return data_ && data_->open ? 1 : 0; }
+
+bool Recordset::eof() const {
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    return data_->at_end();
+}
+
+bool Recordset::bof() const {
+    // Without backward moves the position is before the first row only when
+    // there is no row at all.
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    return data_->result.rows.empty();
+}
+
+std::shared_ptr<Field> Recordset::field(std::string_view name) const {
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    const auto& columns = data_->result.columns;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (detail::same_name(columns[i], name))
+            return std::make_shared<Field>(data_, i);
+    detail::raise(err::kItemNotFound, kRecordset);
+}
+
+Variant Recordset::field_object(std::string_view name) const { return Variant(automation::ObjectPtr(field(name))); }
+
+void Recordset::move_first() {
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    if (data_->result.rows.empty())
+        detail::raise(err::kNoCurrentRecord, kRecordset);
+    data_->position = 0;
+}
+
+void Recordset::move_last() {
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    if (data_->result.rows.empty())
+        detail::raise(err::kNoCurrentRecord, kRecordset);
+    data_->position = data_->result.rows.size() - 1;
+}
+
+void Recordset::move_next() {
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    if (data_->at_end())
+        detail::raise(err::kNoCurrentRecord, kRecordset);
+    ++data_->position;
+}
+
+int32_t Recordset::record_count() const {
+    // Results are read completely when the statement runs, so the count is
+    // exact whatever the cursor location.
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    return static_cast<int32_t>(data_->result.rows.size());
+}
+
+void Recordset::close() {
+    if (state() == 0)
+        detail::raise(err::kObjectClosed, kRecordset);
+    data_->open = false;
+    data_.reset();
+    separate_.reset();
+}
+
+// ---- statement trace -------------------------------------------------------
+
+namespace trace {
+
+namespace {
+
+struct ThreadTrace {
+    bool active = false;
+    std::vector<TraceEntry> entries;
+};
+thread_local ThreadTrace current;
+
+}  // namespace
+
+void start() {
+    current.entries.clear();
+    current.active = true;
+}
+
+std::vector<TraceEntry> stop() {
+    current.active = false;
+    return std::exchange(current.entries, {});
+}
+
+bool active() { return current.active; }
+
+void record(const std::string& text, bool separate) {
+    if (current.active)
+        current.entries.push_back({text, separate});
+}
+
+}  // namespace trace
+
+}  // namespace zolt::ado

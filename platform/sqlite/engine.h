@@ -1,0 +1,37 @@
+// Statement handling shared by the sources of the embedded engine; not part
+// of its interface.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string_view>
+
+#include "platform/ado/ado.h"
+
+namespace zolt::sqlite {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// Result subtype that marks a value of the server clock as a date, so that an
+// expression column carrying it comes back as a Date.
+inline constexpr unsigned kDateSubtype = 'D';
+
+// Raises the connection's last error as a provider error.
+[[noreturn]] void raise_engine_error(sqlite3* db);
+
+// Prepares the first statement of sql and leaves the rest in tail. A text of
+// blanks and comments gives no statement.
+StatementPtr prepare(sqlite3* db, std::string_view sql, std::string_view& tail, bool persistent);
+
+// Runs a prepared statement to its end and resets it; a statement with
+// columns answers its rows, any other has_result false.
+ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement);
+
+// Runs a statement of no interest beyond its success.
+void execute(sqlite3* db, const char* sql);
+
+}  // namespace zolt::sqlite

@@ -1,0 +1,273 @@
+// Creating and running stored procedures.
+#include "platform/sqlite/procedures.h"
+
+#include <cctype>
+#include <charconv>
+
+namespace zolt::sqlite {
+
+namespace {
+
+constexpr const char* kCreateTable =
+    "CREATE TABLE IF NOT EXISTS Infra_Procedimento ("
+    "NOME TEXT PRIMARY KEY COLLATE NOCASE, PARAMETROS TEXT NOT NULL, CORPO TEXT NOT NULL)";
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// An argument converted to its parameter's type, ready to bind.
+struct Value {
+    enum class Kind { Null, Integer, Real, Text } kind = Kind::Null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string_view text;
+};
+
+[[noreturn]] void refuse_argument(const std::string& procedure, const Parameter& parameter, const Literal& literal,
+                                  std::string_view expected) {
+    raise_provider_error("Procedure " + procedure + ": parameter " + parameter.name + " expects " +
+                         std::string(expected) + ", not " +
+                         (literal.kind == Literal::Kind::Text ? "'" + literal.text + "'" : literal.text) + ".");
+}
+
+Value number_from(const std::string& procedure, const Parameter& parameter, const Literal& literal) {
+    Value value;
+    switch (literal.kind) {
+    case Literal::Kind::Null:
+        return value;
+    case Literal::Kind::Integer:
+        value.kind = Value::Kind::Integer;
+        value.integer = literal.integer;
+        return value;
+    case Literal::Kind::Real:
+        value.kind = Value::Kind::Real;
+        value.real = literal.real;
+        return value;
+    case Literal::Kind::Text: {
+        // A numeric text is taken as its number, as a server converts it.
+        std::string_view text = literal.text;
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+            text.remove_prefix(1);
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+            text.remove_suffix(1);
+        const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
+        const char* last = text.data() + text.size();
+        if (!text.empty()) {
+            if (auto [end, ec] = std::from_chars(first, last, value.integer); ec == std::errc() && end == last) {
+                value.kind = Value::Kind::Integer;
+                return value;
+            }
+            if (auto [end, ec] = std::from_chars(first, last, value.real); ec == std::errc() && end == last) {
+                value.kind = Value::Kind::Real;
+                return value;
+            }
+        }
+        refuse_argument(procedure, parameter, literal, "a number");
+    }
+    }
+    return value;
+}
+
+Value convert(const std::string& procedure, const Parameter& parameter, const Literal& literal) {
+    Value value;
+    if (literal.kind == Literal::Kind::Null)
+        return value;
+    switch (parameter.type) {
+    case ParameterType::Integer:
+        value = number_from(procedure, parameter, literal);
+        if (value.kind == Value::Kind::Real && value.real == static_cast<double>(static_cast<int64_t>(value.real))) {
+            value.kind = Value::Kind::Integer;
+            value.integer = static_cast<int64_t>(value.real);
+        }
+        return value;
+    case ParameterType::Real:
+        value = number_from(procedure, parameter, literal);
+        if (value.kind == Value::Kind::Integer) {
+            value.kind = Value::Kind::Real;
+            value.real = static_cast<double>(value.integer);
+        }
+        return value;
+    case ParameterType::Text:
+        value.kind = Value::Kind::Text;
+        value.text = literal.text;
+        return value;
+    case ParameterType::Date: {
+        std::string_view text = literal.text;
+        while (!text.empty() && text.back() == ' ')
+            text.remove_suffix(1);
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        if (literal.kind != Literal::Kind::Text || !parse_julian_day(text, value.real))
+            refuse_argument(procedure, parameter, literal, "a date 'yyyy-mm-ddThh:mm:ss'");
+        value.kind = Value::Kind::Real;
+        return value;
+    }
+    }
+    return value;
+}
+
+void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value) {
+    int rc = SQLITE_OK;
+    switch (value.kind) {
+    case Value::Kind::Null:
+        rc = sqlite3_bind_null(statement, position);
+        break;
+    case Value::Kind::Integer:
+        rc = sqlite3_bind_int64(statement, position, value.integer);
+        break;
+    case Value::Kind::Real:
+        rc = sqlite3_bind_double(statement, position, value.real);
+        break;
+    case Value::Kind::Text:
+        rc = sqlite3_bind_text(statement, position, value.text.data(), static_cast<int>(value.text.size()),
+                               SQLITE_STATIC);
+        break;
+    }
+    if (rc != SQLITE_OK)
+        raise_engine_error(db);
+}
+
+}  // namespace
+
+sqlite3_stmt* ProcedureCatalog::control(StatementPtr& slot, const char* sql) {
+    if (!slot) {
+        std::string_view tail;
+        slot = prepare(db_, sql, tail, true);
+    }
+    return slot.get();
+}
+
+ProcedureCatalog::Procedure ProcedureCatalog::compile(const std::string& name, const std::string& parameters,
+                                                      const std::string& body) const {
+    Procedure procedure;
+    procedure.name = name;
+    procedure.parameters = parse_parameters(parameters);
+    const std::string engine_sql = needs_rewrite(body) ? rewrite_inline_sql(body) : body;
+    std::string_view rest = engine_sql;
+    while (!skip_blanks_and_comments(rest).empty()) {
+        BodyStatement entry;
+        try {
+            entry.statement = prepare(db_, rest, rest, true);
+        } catch (const automation::AutomationError& error) {
+            raise_provider_error("Procedure " + name + ": " + error.description());
+        }
+        if (!entry.statement)
+            break;
+        const int count = sqlite3_bind_parameter_count(entry.statement.get());
+        entry.parameter_of.resize(static_cast<std::size_t>(count) + 1);
+        for (int position = 1; position <= count; ++position) {
+            const char* used = sqlite3_bind_parameter_name(entry.statement.get(), position);
+            std::size_t declared = 0;
+            while (used && declared < procedure.parameters.size() &&
+                   !same_word(procedure.parameters[declared].name.substr(1), used + 1))
+                ++declared;
+            if (!used || declared == procedure.parameters.size())
+                raise_provider_error("Procedure " + name + " uses " + (used ? std::string(used) : "?") +
+                                     ", which is not one of its parameters.");
+            entry.parameter_of[static_cast<std::size_t>(position)] = declared;
+        }
+        procedure.body.push_back(std::move(entry));
+    }
+    return procedure;
+}
+
+void ProcedureCatalog::create(const ProcedureDefinition& definition) {
+    Procedure procedure = compile(definition.name, definition.parameters, definition.body);
+    execute(db_, kCreateTable);
+    std::string_view tail;
+    StatementPtr insert =
+        prepare(db_, "INSERT INTO Infra_Procedimento (NOME, PARAMETROS, CORPO) VALUES (?1, ?2, ?3)", tail, false);
+    sqlite3_bind_text(insert.get(), 1, definition.name.data(), static_cast<int>(definition.name.size()), SQLITE_STATIC);
+    sqlite3_bind_text(insert.get(), 2, definition.parameters.data(), static_cast<int>(definition.parameters.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_text(insert.get(), 3, definition.body.data(), static_cast<int>(definition.body.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(insert.get());
+    if (rc == SQLITE_CONSTRAINT)
+        raise_provider_error("There is already a procedure named '" + definition.name + "' in the database.");
+    if (rc != SQLITE_DONE)
+        raise_engine_error(db_);
+    compiled_.insert_or_assign(upper(definition.name), std::move(procedure));
+}
+
+ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
+    const std::string key = upper(name);
+    if (auto found = compiled_.find(key); found != compiled_.end())
+        return found->second;
+
+    const std::string unknown = "Could not find stored procedure '" + name + "'.";
+    std::string_view tail;
+    StatementPtr lookup;
+    try {
+        lookup = prepare(db_, "SELECT PARAMETROS, CORPO FROM Infra_Procedimento WHERE NOME = ?1", tail, false);
+    } catch (const automation::AutomationError&) {
+        raise_provider_error(unknown);  // no procedure was ever stored in this database
+    }
+    sqlite3_bind_text(lookup.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(lookup.get());
+    if (rc == SQLITE_DONE)
+        raise_provider_error(unknown);
+    if (rc != SQLITE_ROW)
+        raise_engine_error(db_);
+    auto column = [&](int i) {
+        return std::string(reinterpret_cast<const char*>(sqlite3_column_text(lookup.get(), i)),
+                           static_cast<std::size_t>(sqlite3_column_bytes(lookup.get(), i)));
+    };
+    Procedure procedure = compile(name, column(0), column(1));
+    return compiled_.insert_or_assign(key, std::move(procedure)).first->second;
+}
+
+ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
+    Procedure& procedure = find(call.procedure);
+    const auto& parameters = procedure.parameters;
+    if (call.arguments.size() > parameters.size())
+        raise_provider_error("Procedure " + procedure.name + " has too many arguments specified: it expects " +
+                             std::to_string(parameters.size()) + ".");
+    if (call.arguments.size() < parameters.size())
+        raise_provider_error("Procedure " + procedure.name + " expects parameter " +
+                             parameters[call.arguments.size()].name + ", which was not supplied.");
+    std::vector<Value> values;
+    values.reserve(parameters.size());
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        values.push_back(convert(procedure.name, parameters[i], call.arguments[i]));
+
+    // Writes take the database's write lock at once, so that two sessions
+    // running procedures wait for each other instead of deadlocking.
+    const bool outermost = sqlite3_get_autocommit(db_) != 0;
+    run(db_, outermost ? control(begin_, "BEGIN IMMEDIATE") : control(savepoint_, "SAVEPOINT zolt_procedure"));
+    ado::ResultSet answer;
+    try {
+        for (auto& entry : procedure.body) {
+            sqlite3_stmt* statement = entry.statement.get();
+            for (std::size_t position = 1; position < entry.parameter_of.size(); ++position)
+                bind(db_, statement, static_cast<int>(position), values[entry.parameter_of[position]]);
+            ado::ResultSet result = run(db_, statement);
+            sqlite3_clear_bindings(statement);
+            if (result.has_result)
+                answer = std::move(result);
+        }
+        run(db_, outermost ? control(commit_, "COMMIT") : control(release_, "RELEASE zolt_procedure"));
+    } catch (...) {
+        for (auto& entry : procedure.body)
+            sqlite3_clear_bindings(entry.statement.get());
+        // A failing statement may already have ended the transaction; undoing
+        // what is left is all that matters here.
+        if (outermost) {
+            if (!sqlite3_get_autocommit(db_))
+                sqlite3_step(control(rollback_, "ROLLBACK"));
+            sqlite3_reset(rollback_.get());
+        } else {
+            sqlite3_step(control(rollback_to_, "ROLLBACK TO zolt_procedure"));
+            sqlite3_reset(rollback_to_.get());
+            sqlite3_step(control(release_, "RELEASE zolt_procedure"));
+            sqlite3_reset(release_.get());
+        }
+        throw;
+    }
+    return answer;
+}
+
+}  // namespace zolt::sqlite

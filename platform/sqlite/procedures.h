@@ -1,0 +1,44 @@
+// Stored procedures of the embedded engine: kept in the table
+// Infra_Procedimento, compiled once per session, run atomically.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/sqlite/engine.h"
+#include "platform/sqlite/sql_text.h"
+
+namespace zolt::sqlite {
+
+class ProcedureCatalog {
+public:
+    explicit ProcedureCatalog(sqlite3* db) : db_(db) {}
+
+    // Checks the definition against the current schema and stores it.
+    void create(const ProcedureDefinition& definition);
+    // Runs the procedure in one transaction (a savepoint when one is already
+    // open); the answer is the result set of its last statement with columns.
+    ado::ResultSet call(const ProcedureCall& call);
+
+private:
+    struct BodyStatement {
+        StatementPtr statement;
+        std::vector<std::size_t> parameter_of;  // declared parameter of each bind position, from 1
+    };
+    struct Procedure {
+        std::string name;
+        std::vector<Parameter> parameters;
+        std::vector<BodyStatement> body;
+    };
+
+    Procedure compile(const std::string& name, const std::string& parameters, const std::string& body) const;
+    Procedure& find(const std::string& name);
+    sqlite3_stmt* control(StatementPtr& slot, const char* sql);
+
+    sqlite3* db_;
+    std::unordered_map<std::string, Procedure> compiled_;  // by upper-case name
+    StatementPtr begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
+};
+
+}  // namespace zolt::sqlite

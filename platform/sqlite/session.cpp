@@ -1,0 +1,271 @@
+// The "SQLite" provider: sessions on a database file with a cache of prepared
+// statements, typed results, the server clock and stored procedures.
+#include <time.h>
+
+#include <chrono>
+#include <cstring>
+#include <list>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/sqlite/engine.h"
+#include "platform/sqlite/procedures.h"
+#include "platform/sqlite/sql_text.h"
+#include "platform/sqlite/sqlite.h"
+
+namespace zolt::sqlite {
+
+using automation::Variant;
+
+// ---- statements and results --------------------------------------------------
+
+void raise_engine_error(sqlite3* db) { raise_provider_error(sqlite3_errmsg(db)); }
+
+StatementPtr prepare(sqlite3* db, std::string_view sql, std::string_view& tail, bool persistent) {
+    sqlite3_stmt* statement = nullptr;
+    const char* end = nullptr;
+    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
+                                      persistent ? SQLITE_PREPARE_PERSISTENT : 0, &statement, &end);
+    if (rc != SQLITE_OK)
+        raise_engine_error(db);
+    tail = sql.substr(static_cast<std::size_t>(end - sql.data()));
+    return StatementPtr(statement);
+}
+
+namespace {
+
+// Offset between a Julian day number and an automation date serial.
+constexpr double kJulianDayOfSerialZero = 2415018.5;
+
+bool is_date_type(const char* declared) {
+    if (!declared)
+        return false;
+    for (const char* p = declared; *p; ++p) {
+        if (strncasecmp(p, "DATE", 4) == 0 || strncasecmp(p, "TIME", 4) == 0)
+            return true;
+    }
+    return false;
+}
+
+Variant date_from_julian(double julian) { return Variant(automation::Date{julian - kJulianDayOfSerialZero}); }
+
+Variant column_value(sqlite3_stmt* statement, int column, bool date_column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER: {
+        const int64_t value = sqlite3_column_int64(statement, column);
+        if (date_column)
+            return date_from_julian(static_cast<double>(value));
+        if (value >= INT32_MIN && value <= INT32_MAX)
+            return Variant(static_cast<int32_t>(value));
+        return Variant(value);
+    }
+    case SQLITE_FLOAT: {
+        const double value = sqlite3_column_double(statement, column);
+        if (date_column || sqlite3_value_subtype(sqlite3_column_value(statement, column)) == kDateSubtype)
+            return date_from_julian(value);
+        return Variant(value);
+    }
+    case SQLITE_NULL:
+        return Variant::null();
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        const std::string_view value(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+        double julian;
+        if (date_column && parse_julian_day(value, julian))
+            return date_from_julian(julian);
+        return Variant(value);
+    }
+    }
+}
+
+// Puts the statement back to its start when the run ends, however it ends.
+struct ResetOnExit {
+    sqlite3_stmt* statement;
+    ~ResetOnExit() { sqlite3_reset(statement); }
+};
+
+}  // namespace
+
+ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement) {
+    ResetOnExit reset{statement};
+    ado::ResultSet result;
+    const int columns = sqlite3_column_count(statement);
+    if (columns == 0) {
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            raise_engine_error(db);
+        return result;
+    }
+    result.has_result = true;
+    result.columns.reserve(static_cast<std::size_t>(columns));
+    // Columns declared as dates (directly, through views and scalar
+    // subqueries) hand their numbers back as dates.
+    bool date_columns[64] = {};
+    std::unique_ptr<bool[]> many_columns;
+    bool* is_date = date_columns;
+    if (columns > 64) {
+        many_columns = std::make_unique<bool[]>(static_cast<std::size_t>(columns));
+        is_date = many_columns.get();
+    }
+    for (int i = 0; i < columns; ++i) {
+        result.columns.emplace_back(sqlite3_column_name(statement, i));
+        is_date[i] = is_date_type(sqlite3_column_decltype(statement, i));
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        auto& row = result.rows.emplace_back();
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int i = 0; i < columns; ++i)
+            row.push_back(column_value(statement, i, is_date[i]));
+    }
+    if (rc != SQLITE_DONE)
+        raise_engine_error(db);
+    return result;
+}
+
+void execute(sqlite3* db, const char* sql) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        raise_engine_error(db);
+}
+
+namespace {
+
+// ---- the server clock --------------------------------------------------------
+
+// sysdate() and getdate(): this machine's local date and time to the second,
+// as a Julian day number marked as a date.
+void clock_function(sqlite3_context* context, int, sqlite3_value**) {
+    const time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    sqlite3_result_double(context, julian_day(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                              local.tm_min, local.tm_sec));
+    sqlite3_result_subtype(context, kDateSubtype);
+}
+
+// ---- prepared statements ------------------------------------------------------
+
+// The most recently used statements of a session by their text as sent.
+class StatementCache {
+public:
+    sqlite3_stmt* find(const std::string& sql) {
+        const auto found = index_.find(sql);
+        if (found == index_.end())
+            return nullptr;
+        entries_.splice(entries_.begin(), entries_, found->second);
+        return found->second->statement.get();
+    }
+
+    sqlite3_stmt* add(const std::string& sql, StatementPtr statement) {
+        if (entries_.size() == kCapacity) {
+            index_.erase(entries_.back().sql);
+            entries_.pop_back();
+        }
+        entries_.push_front({sql, std::move(statement)});
+        index_.emplace(entries_.front().sql, entries_.begin());
+        return entries_.front().statement.get();
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 256;
+    struct Entry {
+        std::string sql;
+        StatementPtr statement;
+    };
+    std::list<Entry> entries_;
+    std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
+};
+
+struct DatabaseCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+
+// ---- sessions -------------------------------------------------------------------
+
+class Session final : public ado::Session {
+public:
+    Session(const std::string& data_source, bool create) {
+        if (data_source.empty())
+            raise_provider_error("The connection string names no database (Data Source).");
+        sqlite3* handle = nullptr;
+        // The session serialises its own calls, so the engine's per-call
+        // locking is not needed.
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+        const int rc = sqlite3_open_v2(data_source.c_str(), &handle, flags, nullptr);
+        db_.reset(handle);
+        if (rc != SQLITE_OK)
+            raise_provider_error("Cannot open the database '" + data_source + "': " +
+                                 (handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)) + ".");
+        sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+        sqlite::execute(handle, "PRAGMA journal_mode=WAL");
+        sqlite::execute(handle, "PRAGMA synchronous=NORMAL");
+        sqlite::execute(handle, "PRAGMA foreign_keys=OFF");
+        for (const char* name : {"sysdate", "getdate"}) {
+            if (sqlite3_create_function_v2(handle, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function,
+                                           nullptr, nullptr, nullptr) != SQLITE_OK)
+                raise_engine_error(handle);
+        }
+        procedures_ = std::make_unique<ProcedureCatalog>(handle);
+    }
+
+    ado::ResultSet execute(const std::string& sql) override {
+        std::lock_guard lock(mutex_);
+        sqlite3* db = db_.get();
+        if (sqlite3_stmt* cached = statements_.find(sql))
+            return run(db, cached);
+        if (auto call = parse_procedure_call(sql))
+            return procedures_->call(*call);
+        if (auto definition = parse_procedure_definition(sql)) {
+            procedures_->create(*definition);
+            return {};
+        }
+        if (!needs_rewrite(sql))
+            return prepare_and_run(sql, sql);
+        return prepare_and_run(sql, rewrite_inline_sql(sql));
+    }
+
+private:
+    static constexpr int kBusyTimeoutMs = 10000;
+
+    // A single statement is kept for its next use; a script of several runs
+    // statement by statement and answers with the last result set it made.
+    ado::ResultSet prepare_and_run(const std::string& sql, std::string_view engine_sql) {
+        sqlite3* db = db_.get();
+        std::string_view rest;
+        StatementPtr first = prepare(db, engine_sql, rest, true);
+        if (!first)
+            return {};
+        if (skip_blanks_and_comments(rest).empty())
+            return run(db, statements_.add(sql, std::move(first)));
+        ado::ResultSet answer = run(db, first.get());
+        while (StatementPtr next = prepare(db, rest, rest, false)) {
+            ado::ResultSet result = run(db, next.get());
+            if (result.has_result)
+                answer = std::move(result);
+        }
+        return answer;
+    }
+
+    std::mutex mutex_;
+    std::unique_ptr<sqlite3, DatabaseCloser> db_;  // declared first: closed after the statements below
+    std::unique_ptr<ProcedureCatalog> procedures_;
+    StatementCache statements_;
+};
+
+// The provider is there as soon as the platform library is loaded.
+[[maybe_unused]] const bool registered = [] {
+    ado::register_provider(kProviderName, [](const ado::ConnectionString& connection) {
+        return open_database(connection.get("Data Source"), false);
+    });
+    return true;
+}();
+
+}  // namespace
+
+std::unique_ptr<ado::Session> open_database(const std::string& data_source, bool create) {
+    return std::make_unique<Session>(data_source, create);
+}
+
+}  // namespace zolt::sqlite

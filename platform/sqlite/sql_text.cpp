@@ -1,0 +1,482 @@
+// Date literals, the server clock, procedure calls and procedure definitions
+// in statement texts.
+#include "platform/sqlite/sql_text.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+#include "platform/ado/ado.h"
+
+namespace zolt::sqlite {
+
+void raise_provider_error(std::string description) {
+    throw automation::AutomationError(ado::err::kProviderError, std::move(description), "Provider");
+}
+
+namespace {
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_name_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+std::string_view skip_spaces(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && is_space(text[i]))
+        ++i;
+    return text.substr(i);
+}
+
+std::string_view trim(std::string_view text) {
+    text = skip_spaces(text);
+    while (!text.empty() && is_space(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Length of the leading run of name characters.
+std::size_t name_length(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && is_name_char(text[n]))
+        ++n;
+    return n;
+}
+
+// Length of a quoted text, comment or quoted name at the start of text, or 0
+// when it does not start with one. An unclosed one runs to the end.
+std::size_t quoted_length(std::string_view text) {
+    if (text.empty())
+        return 0;
+    auto through = [&](std::size_t from, std::string_view closing) {
+        const auto end = text.find(closing, from);
+        return end == std::string_view::npos ? text.size() : end + closing.size();
+    };
+    switch (text[0]) {
+    case '\'':  // a doubled quote closes and reopens, which copies the same way
+        return through(1, "'");
+    case '"':
+        return through(1, "\"");
+    case '`':
+        return through(1, "`");
+    case '[':
+        return through(1, "]");
+    case '-':
+        return text.size() > 1 && text[1] == '-' ? through(2, "\n") : 0;
+    case '/':
+        return text.size() > 1 && text[1] == '*' ? through(2, "*/") : 0;
+    default:
+        return 0;
+    }
+}
+
+bool read_int(std::string_view text, std::size_t& pos, std::size_t digits, int& out) {
+    if (pos + digits > text.size())
+        return false;
+    int value = 0;
+    for (std::size_t i = 0; i < digits; ++i) {
+        const char c = text[pos + i];
+        if (!is_digit(c))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    pos += digits;
+    out = value;
+    return true;
+}
+
+bool expect(std::string_view text, std::size_t& pos, char c) {
+    if (pos >= text.size() || text[pos] != c)
+        return false;
+    ++pos;
+    return true;
+}
+
+int days_in_month(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// {ts '...'} or {d '...'} at the start of text: its length and its Julian day.
+std::size_t date_escape(std::string_view text, double& julian) {
+    std::size_t pos = 1;
+    auto skip = [&] {
+        while (pos < text.size() && is_space(text[pos]))
+            ++pos;
+    };
+    skip();
+    const std::size_t word = name_length(text.substr(pos));
+    const std::string_view kind = text.substr(pos, word);
+    if (!same_word(kind, "ts") && !same_word(kind, "d"))
+        return 0;
+    pos += word;
+    skip();
+    if (!expect(text, pos, '\''))
+        return 0;
+    const auto closing = text.find('\'', pos);
+    if (closing == std::string_view::npos)
+        return 0;
+    const std::string_view literal = text.substr(pos, closing - pos);
+    pos = closing + 1;
+    skip();
+    if (!expect(text, pos, '}'))
+        return 0;
+    if (!parse_julian_day(trim(literal), julian))
+        raise_provider_error("Invalid date literal " + std::string(text.substr(0, pos)) + ".");
+    return pos;
+}
+
+void append_number(std::string& out, double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+}  // namespace
+
+bool same_word(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool starts_with_word(std::string_view text, std::string_view word) {
+    return text.size() >= word.size() && same_word(text.substr(0, word.size()), word) &&
+           (text.size() == word.size() || !is_name_char(text[word.size()]));
+}
+
+std::string_view skip_blanks_and_comments(std::string_view sql) {
+    for (;;) {
+        sql = skip_spaces(sql);
+        if (sql.starts_with("--") || sql.starts_with("/*"))
+            sql.remove_prefix(quoted_length(sql));
+        else
+            return sql;
+    }
+}
+
+double julian_day(int year, int month, int day, int hour, int minute, double second) {
+    // The engine's own arithmetic, step by step, so that equal instants give
+    // equal numbers.
+    int y = year, m = month;
+    if (m <= 2) {
+        --y;
+        m += 12;
+    }
+    const int a = y / 100;
+    const int b = 2 - a + a / 4;
+    const int x1 = 36525 * (y + 4716) / 100;
+    const int x2 = 306001 * (m + 1) / 10000;
+    int64_t milliseconds = static_cast<int64_t>((x1 + x2 + day + b - 1524.5) * 86400000);
+    milliseconds += hour * 3600000 + minute * 60000 + static_cast<int64_t>(second * 1000 + 0.5);
+    return static_cast<double>(milliseconds) / 86400000.0;
+}
+
+bool parse_julian_day(std::string_view text, double& out) {
+    std::size_t pos = 0;
+    int year, month, day, hour = 0, minute = 0;
+    double second = 0;
+    if (!read_int(text, pos, 4, year) || !expect(text, pos, '-') || !read_int(text, pos, 2, month) ||
+        !expect(text, pos, '-') || !read_int(text, pos, 2, day))
+        return false;
+    if (month < 1 || month > 12 || day < 1 || day > days_in_month(year, month))
+        return false;
+    if (pos < text.size()) {
+        if (text[pos] != ' ' && text[pos] != 'T')
+            return false;
+        ++pos;
+        if (!read_int(text, pos, 2, hour) || !expect(text, pos, ':') || !read_int(text, pos, 2, minute))
+            return false;
+        if (pos < text.size()) {
+            int whole;
+            if (!expect(text, pos, ':') || !read_int(text, pos, 2, whole))
+                return false;
+            second = whole;
+            if (pos < text.size()) {
+                if (text[pos] != '.' || pos + 1 == text.size())
+                    return false;
+                double fraction = 0, scale = 0.1;
+                for (++pos; pos < text.size(); ++pos, scale /= 10) {
+                    if (!is_digit(text[pos]))
+                        return false;
+                    fraction += (text[pos] - '0') * scale;
+                }
+                second += fraction;
+            }
+        }
+        if (hour > 23 || minute > 59 || second >= 60)
+            return false;
+    }
+    out = julian_day(year, month, day, hour, minute, second);
+    return true;
+}
+
+bool needs_rewrite(std::string_view sql) {
+    if (sql.find('{') != std::string_view::npos)
+        return true;
+    static constexpr std::string_view kSysdate = "sysdate";
+    for (std::size_t i = 0; i + kSysdate.size() <= sql.size(); ++i)
+        if ((sql[i] == 's' || sql[i] == 'S') && same_word(sql.substr(i, kSysdate.size()), kSysdate))
+            return true;
+    return false;
+}
+
+std::string rewrite_inline_sql(std::string_view sql) {
+    std::string out;
+    out.reserve(sql.size() + 16);
+    std::size_t i = 0;
+    while (i < sql.size()) {
+        const std::string_view rest = sql.substr(i);
+        if (const std::size_t quoted = quoted_length(rest)) {
+            out.append(rest.substr(0, quoted));
+            i += quoted;
+            continue;
+        }
+        const char c = sql[i];
+        if (c == '{') {
+            double julian;
+            if (const std::size_t escape = date_escape(rest, julian)) {
+                append_number(out, julian);
+                i += escape;
+                continue;
+            }
+        } else if (is_name_char(c)) {
+            const std::size_t length = name_length(rest);
+            const std::string_view name = rest.substr(0, length);
+            const bool qualified = i > 0 && (sql[i - 1] == '.' || sql[i - 1] == '@' || sql[i - 1] == ':');
+            const bool called = skip_spaces(rest.substr(length)).starts_with('(');
+            out.append(name);
+            if (same_word(name, "sysdate") && !qualified && !called)
+                out.append("()");
+            i += length;
+            continue;
+        }
+        out.push_back(c);
+        ++i;
+    }
+    return out;
+}
+
+// ---- procedure calls -------------------------------------------------------
+
+namespace {
+
+// One literal at the start of text; its length, or 0 when there is none.
+std::size_t read_literal(std::string_view text, Literal& literal) {
+    if (text.empty())
+        return 0;
+    std::size_t start = 0;
+    if ((text[0] == 'N' || text[0] == 'n') && text.size() > 1 && text[1] == '\'')
+        start = 1;  // N'...' is a text like any other here
+    if (text[start] == '\'') {
+        literal.kind = Literal::Kind::Text;
+        literal.text.clear();
+        for (std::size_t i = start + 1; i < text.size(); ++i) {
+            if (text[i] != '\'') {
+                literal.text.push_back(text[i]);
+            } else if (i + 1 < text.size() && text[i + 1] == '\'') {
+                literal.text.push_back('\'');
+                ++i;
+            } else {
+                return i + 1;
+            }
+        }
+        raise_provider_error("Unclosed quotation mark in procedure call.");
+    }
+    if (starts_with_word(text, "NULL")) {
+        literal.kind = Literal::Kind::Null;
+        return 4;
+    }
+    std::size_t i = 0;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    const std::size_t digits_start = i;
+    bool whole = true;
+    while (i < text.size() && is_digit(text[i]))
+        ++i;
+    if (i < text.size() && text[i] == '.') {
+        whole = false;
+        ++i;
+        while (i < text.size() && is_digit(text[i]))
+            ++i;
+    }
+    if (i == digits_start || (i == digits_start + 1 && !whole))
+        return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && is_digit(text[j])) {
+            whole = false;
+            i = j;
+            while (i < text.size() && is_digit(text[i]))
+                ++i;
+        }
+    }
+    if (i < text.size() && is_name_char(text[i]))
+        return 0;
+    literal.text = std::string(text.substr(0, i));
+    const char* first = literal.text.data() + (literal.text[0] == '+' ? 1 : 0);
+    const char* last = literal.text.data() + literal.text.size();
+    if (whole && std::from_chars(first, last, literal.integer).ec == std::errc()) {
+        literal.kind = Literal::Kind::Integer;
+    } else {
+        literal.kind = Literal::Kind::Real;
+        std::from_chars(first, last, literal.real);
+    }
+    return i;
+}
+
+std::string_view near(std::string_view text) { return text.substr(0, std::min<std::size_t>(text.size(), 30)); }
+
+}  // namespace
+
+std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
+    std::string_view rest = skip_blanks_and_comments(sql);
+    if (starts_with_word(rest, "EXEC"))
+        rest.remove_prefix(4);
+    else if (starts_with_word(rest, "EXECUTE"))
+        rest.remove_prefix(7);
+    else
+        return std::nullopt;
+
+    ProcedureCall call;
+    rest = skip_spaces(rest);
+    std::size_t length = 0;
+    while (length < rest.size() && (is_name_char(rest[length]) || rest[length] == '.' || rest[length] == '#'))
+        ++length;
+    if (length == 0)
+        raise_provider_error("A procedure call needs the name of the procedure.");
+    call.procedure = std::string(rest.substr(0, length));
+    rest = skip_spaces(rest.substr(length));
+
+    auto finished = [](std::string_view text) {
+        text = skip_spaces(text);
+        if (text.starts_with(';'))
+            text = skip_spaces(text.substr(1));
+        return text.empty();
+    };
+    while (!finished(rest)) {
+        Literal literal;
+        const std::size_t used = read_literal(rest, literal);
+        if (used == 0)
+            raise_provider_error("Procedure " + call.procedure + ": an argument must be a number, a quoted text or "
+                                 "NULL, near '" + std::string(near(rest)) + "'.");
+        call.arguments.push_back(std::move(literal));
+        rest = skip_spaces(rest.substr(used));
+        if (finished(rest))
+            break;
+        if (!rest.starts_with(','))
+            raise_provider_error("Procedure " + call.procedure + ": unexpected text near '" +
+                                 std::string(near(rest)) + "'.");
+        rest = skip_spaces(rest.substr(1));
+        if (finished(rest))
+            raise_provider_error("Procedure " + call.procedure + ": an argument is missing after ','.");
+    }
+    return call;
+}
+
+// ---- procedure definitions -------------------------------------------------
+
+std::optional<ProcedureDefinition> parse_procedure_definition(std::string_view sql) {
+    std::string_view rest = skip_blanks_and_comments(sql);
+    if (!starts_with_word(rest, "CREATE"))
+        return std::nullopt;
+    rest = skip_spaces(rest.substr(6));
+    if (starts_with_word(rest, "PROCEDURE"))
+        rest.remove_prefix(9);
+    else if (starts_with_word(rest, "PROC"))
+        rest.remove_prefix(4);
+    else
+        return std::nullopt;
+
+    ProcedureDefinition definition;
+    rest = skip_spaces(rest);
+    const std::size_t length = name_length(rest);
+    if (length == 0)
+        raise_provider_error("CREATE PROCEDURE needs the name of the procedure.");
+    definition.name = std::string(rest.substr(0, length));
+    rest = skip_spaces(rest.substr(length));
+
+    if (rest.starts_with('(')) {
+        // The list may hold parentheses of its own, as in VARCHAR(20).
+        int depth = 0;
+        std::size_t i = 0;
+        for (; i < rest.size(); ++i) {
+            if (rest[i] == '(')
+                ++depth;
+            else if (rest[i] == ')' && --depth == 0)
+                break;
+        }
+        if (i == rest.size())
+            raise_provider_error("Procedure " + definition.name + ": the parameter list is not closed.");
+        definition.parameters = std::string(trim(rest.substr(1, i - 1)));
+        rest = skip_spaces(rest.substr(i + 1));
+    } else {
+        // Without parentheses the list runs up to AS.
+        std::size_t i = 0;
+        while (i < rest.size() && !(starts_with_word(rest.substr(i), "AS") && (i == 0 || is_space(rest[i - 1]))))
+            ++i;
+        definition.parameters = std::string(trim(rest.substr(0, i)));
+        rest = rest.substr(i);
+    }
+    if (!starts_with_word(rest, "AS"))
+        raise_provider_error("Procedure " + definition.name + ": AS is missing before the body.");
+    definition.body = std::string(trim(rest.substr(2)));
+    if (skip_blanks_and_comments(definition.body).empty())
+        raise_provider_error("Procedure " + definition.name + " has no body.");
+    parse_parameters(definition.parameters);  // refuses a malformed list now rather than at the first call
+    return definition;
+}
+
+std::vector<Parameter> parse_parameters(std::string_view list) {
+    std::vector<Parameter> parameters;
+    list = trim(list);
+    while (!list.empty()) {
+        int depth = 0;
+        std::size_t end = 0;
+        for (; end < list.size(); ++end) {
+            if (list[end] == '(')
+                ++depth;
+            else if (list[end] == ')')
+                --depth;
+            else if (list[end] == ',' && depth == 0)
+                break;
+        }
+        const std::string_view item = trim(list.substr(0, end));
+        list = end < list.size() ? trim(list.substr(end + 1)) : std::string_view{};
+
+        const std::size_t length = item.starts_with('@') ? 1 + name_length(item.substr(1)) : 0;
+        if (length < 2)
+            raise_provider_error("A procedure parameter must be written as @NAME TYPE, not '" + std::string(item) +
+                                 "'.");
+        Parameter parameter;
+        parameter.name = std::string(item.substr(0, length));
+        std::string type;
+        for (const char c : trim(item.substr(length)))
+            type.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+        if (type.find("INT") != std::string::npos)
+            parameter.type = ParameterType::Integer;
+        else if (type.find("DATE") != std::string::npos || type.find("TIME") != std::string::npos)
+            parameter.type = ParameterType::Date;
+        else if (type.find("CHAR") != std::string::npos || type.find("TEXT") != std::string::npos)
+            parameter.type = ParameterType::Text;
+        else if (type.starts_with("REAL") || type.starts_with("FLOA") || type.starts_with("DOUB") ||
+                 type.starts_with("NUM") || type.starts_with("DEC") || type.starts_with("MONEY"))
+            parameter.type = ParameterType::Real;
+        else
+            raise_provider_error("Procedure parameter " + parameter.name + " has an unknown type '" + type + "'.");
+        for (const auto& earlier : parameters)
+            if (same_word(earlier.name, parameter.name))
+                raise_provider_error("Procedure parameter " + parameter.name + " is declared twice.");
+        parameters.push_back(std::move(parameter));
+    }
+    return parameters;
+}
+
+}  // namespace zolt::sqlite

@@ -1,0 +1,79 @@
+// Reading the statement texts the embedded engine accepts beyond its own SQL:
+// date literals, the server clock, procedure calls and procedure definitions.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zolt::sqlite {
+
+// Every refusal of the engine is raised as a provider error of the data
+// layer, with this description.
+[[noreturn]] void raise_provider_error(std::string description);
+
+// Dates are kept as Julian day numbers. The number is computed the way the
+// engine's julianday() does (whole milliseconds), so a literal and a stored
+// date of the same instant compare equal.
+double julian_day(int year, int month, int day, int hour, int minute, double second);
+// Reads "yyyy-mm-dd", optionally followed by ' ' or 'T' and "hh:mm", "hh:mm:ss"
+// or "hh:mm:ss.fff"; false when the text is not such a date.
+bool parse_julian_day(std::string_view text, double& out);
+
+// Engine SQL for an inline text: a bare Sysdate becomes sysdate(), and
+// {ts '...'} / {d '...'} literals become Julian day numbers. Quoted texts,
+// quoted names and comments are kept as they are. A date literal that is not
+// a date raises a provider error.
+std::string rewrite_inline_sql(std::string_view sql);
+// False when rewrite_inline_sql would give the text back unchanged.
+bool needs_rewrite(std::string_view sql);
+
+// The text after leading blanks and comments.
+std::string_view skip_blanks_and_comments(std::string_view sql);
+
+// A literal argument of a procedure call.
+struct Literal {
+    enum class Kind { Null, Integer, Real, Text };
+    Kind kind = Kind::Null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string text;  // the text itself, or how a number was written
+};
+
+struct ProcedureCall {
+    std::string procedure;
+    std::vector<Literal> arguments;
+};
+
+// "EXEC name arg, arg, ..." in any letter case (EXECUTE too); nullopt when the
+// text is not a procedure call. Arguments are numbers, 'quoted' texts with ''
+// for a quote, and NULL; anything else raises a provider error.
+std::optional<ProcedureCall> parse_procedure_call(std::string_view sql);
+
+enum class ParameterType { Integer, Real, Text, Date };
+
+struct Parameter {
+    std::string name;  // with its '@'
+    ParameterType type = ParameterType::Text;
+};
+
+struct ProcedureDefinition {
+    std::string name;
+    std::string parameters;  // the declaration list as written, without parentheses
+    std::string body;
+};
+
+// "CREATE PROCEDURE name (@p type, ...) AS body" in any letter case; nullopt
+// when the text is not a procedure definition; a malformed one raises.
+std::optional<ProcedureDefinition> parse_procedure_definition(std::string_view sql);
+
+// "@p type, @q type": raises on a malformed list.
+std::vector<Parameter> parse_parameters(std::string_view list);
+
+// ASCII case-insensitive comparisons of names and keywords.
+bool same_word(std::string_view a, std::string_view b);
+bool starts_with_word(std::string_view text, std::string_view word);
+
+}  // namespace zolt::sqlite
