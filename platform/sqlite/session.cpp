@@ -2,7 +2,7 @@
 // statements, typed results, the server clock and stored procedures.
 #include <time.h>
 
-#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <list>
 #include <mutex>
@@ -34,8 +34,9 @@ StatementPtr prepare(sqlite3* db, std::string_view sql, std::string_view& tail, 
 
 namespace {
 
-// Offset between a Julian day number and an automation date serial.
-constexpr double kJulianDayOfSerialZero = 2415018.5;
+constexpr int64_t kMillisecondsPerDay = 86400000;
+// The Julian day of automation date zero (30/12/1899), in milliseconds.
+constexpr int64_t kSerialZeroMilliseconds = 2415018 * kMillisecondsPerDay + kMillisecondsPerDay / 2;
 
 bool is_date_type(const char* declared) {
     if (!declared)
@@ -47,7 +48,22 @@ bool is_date_type(const char* declared) {
     return false;
 }
 
-Variant date_from_julian(double julian) { return Variant(automation::Date{julian - kJulianDayOfSerialZero}); }
+// An automation date from a Julian day number, to the millisecond, built as
+// the automation layer builds dates from their parts (a whole day count and
+// the time of day, which counts away from zero before day zero) so that equal
+// instants give equal values.
+Variant date_from_julian(double julian) {
+    const int64_t milliseconds = std::llround(julian * kMillisecondsPerDay) - kSerialZeroMilliseconds;
+    int64_t days = milliseconds / kMillisecondsPerDay;
+    int64_t time_of_day = milliseconds % kMillisecondsPerDay;
+    if (time_of_day < 0) {
+        time_of_day += kMillisecondsPerDay;
+        --days;
+    }
+    const double fraction = static_cast<double>(time_of_day) / kMillisecondsPerDay;
+    const double whole_days = static_cast<double>(days);
+    return Variant(automation::Date{days < 0 ? whole_days - fraction : whole_days + fraction});
+}
 
 Variant column_value(sqlite3_stmt* statement, int column, bool date_column) {
     switch (sqlite3_column_type(statement, column)) {
@@ -69,7 +85,8 @@ Variant column_value(sqlite3_stmt* statement, int column, bool date_column) {
         return Variant::null();
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        const std::string_view value(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+        const std::string_view value(text ? text : "", size);
         double julian;
         if (date_column && parse_julian_day(value, julian))
             return date_from_julian(julian);
@@ -192,7 +209,8 @@ public:
         sqlite3* handle = nullptr;
         // The session serialises its own calls, so the engine's per-call
         // locking is not needed.
-        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+        const int flags =
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
         const int rc = sqlite3_open_v2(data_source.c_str(), &handle, flags, nullptr);
         db_.reset(handle);
         if (rc != SQLITE_OK)

@@ -22,7 +22,9 @@ int32_t error_number(const std::function<void()>& call) {
     return 0;
 }
 
-Variant object_of(std::shared_ptr<automation::Object> object) { return Variant(automation::ObjectPtr(std::move(object))); }
+Variant object_of(std::shared_ptr<automation::Object> object) {
+    return Variant(automation::ObjectPtr(std::move(object)));
+}
 
 TEST(ConnectionStringTest, KeysAreCaseInsensitiveAndValuesTrimmedOrQuoted) {
     const ConnectionString text(" Provider = SQLite ;DATA SOURCE=/tmp/a b.db;Extra=\"x;y\";Provider=Other;Flag");

@@ -1,0 +1,295 @@
+// The embedded database engine: stored procedures, date literals and the
+// server clock in both dialects, result typing, several connections at once,
+// and the database loader.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <thread>
+
+#include "db/database.h"
+#include "platform/ado/ado.h"
+#include "tests/support/fixture.h"
+
+namespace zolt::sqlite {
+namespace {
+
+using automation::AutomationError;
+using automation::Variant;
+using automation::VarType;
+using test::TempDatabase;
+
+// The description of the error the call raised; "" when it raised none.
+std::string error_of(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), ado::err::kProviderError);
+        return e.description();
+    }
+    return {};
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    TempDatabase db;
+    std::shared_ptr<ado::Connection> connection = db.connect();
+
+    ado::ResultSet execute(const std::string& sql) { return connection->session().execute(sql); }
+    Variant scalar(const std::string& sql) { return execute(sql).rows.at(0).at(0); }
+};
+
+// ---- the server clock and dates ------------------------------------------------
+
+TEST_F(EngineTest, ServerClockInBothDialectsIsTodayAsADate) {
+    for (const char* sql : {"Select Sysdate as Data From Infra_IDS ", "Select Getdate() as Data ",
+                            "select SYSDATE Data from infra_ids", "SELECT getdate ( ) AS Data"}) {
+        SCOPED_TRACE(sql);
+        const auto before = automation::split_date(automation::now());
+        const auto result = execute(sql);
+        const auto after = automation::split_date(automation::now());
+        ASSERT_EQ(result.columns, std::vector<std::string>{"Data"});
+        const Variant value = result.rows.at(0).at(0);
+        ASSERT_EQ(value.type(), VarType::Date);
+        const auto day = automation::split_date(value.date());
+        EXPECT_TRUE((day.year == before.year && day.month == before.month && day.day == before.day) ||
+                    (day.year == after.year && day.month == after.month && day.day == after.day));
+    }
+}
+
+TEST_F(EngineTest, DateLiteralsCompareWithStoredDatesAndAddWholeDays) {
+    // Stored with julianday() by the sample data; the literal of the same
+    // instant must be the very same number.
+    EXPECT_EQ(scalar("SELECT PEDIDO_ITEM_ID FROM PEDIDO_ITEM WHERE DATA_EMBARQUE = {ts '2030-01-15 14:30:00'}"),
+              Variant(int32_t{2}));
+
+    execute("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = {ts '2030-01-16 00:00:00'} WHERE PEDIDO_ITEM_ID = 3");
+    execute("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = { TS '2030-01-15 23:59:59' } WHERE PEDIDO_ITEM_ID = 4");
+    const std::string day_window =
+        " And Pedido_Item.Data_Embarque >= {ts '2030-01-15 00:00:00'}"
+        " And Pedido_Item.Data_Embarque < {ts '2030-01-15 00:00:00'} + 1 ";
+    // Items 1 and 2 at the start and in the afternoon, item 4 a second before
+    // midnight; item 3 at the next midnight is outside.
+    EXPECT_EQ(scalar("SELECT Count(PEDIDO_ITEM_ID) As Contador FROM PEDIDO_ITEM WHERE 1 = 1" + day_window),
+              Variant(int32_t{3}));
+    EXPECT_EQ(scalar("SELECT DATA_EMBARQUE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 3"),
+              Variant(automation::make_date(2030, 1, 16)));
+    EXPECT_EQ(scalar("SELECT {d '2030-01-15'} + 1 - {ts '2030-01-16 00:00:00'}"), Variant(0.0));
+
+    EXPECT_NE(error_of([&] { execute("SELECT {ts '2030-02-30 00:00:00'}"); }), "");
+    // Inside quotes nothing is rewritten.
+    EXPECT_EQ(scalar("SELECT '{ts ''2030-01-15 00:00:00''} and Sysdate'"),
+              Variant("{ts '2030-01-15 00:00:00'} and Sysdate"));
+}
+
+TEST_F(EngineTest, ResultTypes) {
+    execute("CREATE TABLE T (D DATE, N INTEGER)");
+    execute("INSERT INTO T VALUES ({ts '2030-01-15 10:00:00'}, 5000000000)");
+    execute("CREATE VIEW V AS SELECT D AS Shipped FROM T");
+    const auto result = execute(
+        "SELECT D, (SELECT Shipped FROM V) AS Viewed, N, 7 AS Small, 2.5 AS Real, 'txt' AS Text, NULL AS Missing, "
+        "D + 0 AS Arithmetic FROM T");
+    const auto& row = result.rows.at(0);
+    const Variant shipped(automation::make_date(2030, 1, 15, 10));
+    EXPECT_EQ(row[0], shipped);
+    EXPECT_EQ(row[1], shipped);
+    EXPECT_EQ(row[2], Variant(int64_t{5000000000}));
+    EXPECT_EQ(row[3], Variant(int32_t{7}));
+    EXPECT_EQ(row[4], Variant(2.5));
+    EXPECT_EQ(row[5], Variant("txt"));
+    EXPECT_EQ(row[6], Variant::null());
+    EXPECT_EQ(row[7].type(), VarType::R8);  // an expression has no declared type
+}
+
+// ---- statements and scripts --------------------------------------------------
+
+TEST_F(EngineTest, CachedStatementsSeeNewDataAndScriptsAnswerTheirLastResult) {
+    const std::string count = "Select Count(*) As Contador From PEDIDO ";
+    EXPECT_EQ(scalar(count), Variant(int32_t{3}));
+    execute("INSERT INTO PEDIDO (PEDIDO_ID) VALUES (9)");
+    EXPECT_EQ(scalar(count), Variant(int32_t{4}));
+
+    const auto script = execute("CREATE TABLE S (X INTEGER); INSERT INTO S VALUES (1); SELECT X FROM S; "
+                                "UPDATE S SET X = 2;");
+    ASSERT_TRUE(script.has_result);
+    EXPECT_EQ(script.rows.at(0).at(0), Variant(int32_t{1}));
+    EXPECT_FALSE(execute("  -- nothing but a comment\n").has_result);
+}
+
+TEST_F(EngineTest, DroppedTableGivesACleanError) {
+    const std::string select = "SELECT COD_PECA FROM PECA WHERE PECA_ID = 301";
+    EXPECT_EQ(scalar(select), Variant("PC-1001"));  // now prepared and kept
+    db.exec("DROP TABLE PECA");                        // by another connection
+    EXPECT_EQ(error_of([&] { execute(select); }), "no such table: PECA");
+    EXPECT_NE(error_of([&] { execute("EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   1"); }).find("no such table"),
+              std::string::npos);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO"), Variant(int32_t{3}));  // the session still works
+}
+
+// ---- stored procedures -----------------------------------------------------------
+
+class ProcedureTest : public EngineTest {
+protected:
+    void SetUp() override {
+        execute("CREATE TABLE NOTA (ID INTEGER PRIMARY KEY, TEXTO TEXT NOT NULL, QUANDO DATE, VALOR REAL)");
+        execute(
+            "-- keeps one note and answers what was stored\n"
+            "CREATE PROCEDURE SP_NOTA (@ID INTEGER, @TEXTO VARCHAR(40), @QUANDO DATE, @VALOR REAL)\n"
+            "AS\n"
+            "INSERT INTO NOTA (ID, TEXTO, QUANDO, VALOR) VALUES (@ID, @texto, @QUANDO, @VALOR);\n"
+            "SELECT ID, TEXTO, QUANDO, VALOR, typeof(VALOR) AS KIND FROM NOTA WHERE ID = @ID;\n"
+            "UPDATE NOTA SET VALOR = VALOR WHERE ID = @ID;\n");
+    }
+    std::vector<Variant> call(const std::string& sql) { return execute(sql).rows.at(0); }
+};
+
+TEST_F(ProcedureTest, LiteralArgumentsAreBoundByDeclaredType) {
+    const auto row = call("EXEC SP_NOTA   1, 'O''Brien, ltda', '2030-01-15T14:30:00', 2");
+    EXPECT_EQ(row[0], Variant(int32_t{1}));
+    EXPECT_EQ(row[1], Variant("O'Brien, ltda"));
+    EXPECT_EQ(row[2], Variant(automation::make_date(2030, 1, 15, 14, 30)));
+    EXPECT_EQ(row[3], Variant(2.0));
+    EXPECT_EQ(row[4], Variant("real"));
+
+    const auto nulls = call("exec sp_nota 2,'', NULL,NULL");
+    EXPECT_EQ(nulls[1], Variant(""));
+    EXPECT_EQ(nulls[2], Variant::null());
+    EXPECT_EQ(nulls[3], Variant::null());
+
+    EXPECT_EQ(call("Execute SP_NOTA '3', 'x', '2030-01-15', -1.5e1")[3], Variant(-15.0));  // a numeric text counts
+}
+
+TEST_F(ProcedureTest, RefusalsSayWhatIsWrong) {
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a', NULL"); }).find("@VALOR"), std::string::npos);
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a', NULL, 1, 2"); }).find("too many"), std::string::npos);
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a', '15/01/2030', 1"); }).find("@QUANDO"),
+              std::string::npos);
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   'um', 'a', NULL, 1"); }).find("@ID"), std::string::npos);
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a, NULL, 1"); }), "");
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, a, NULL, 1"); }), "");
+    EXPECT_EQ(error_of([&] { execute("EXEC SP_NENHUM   1"); }), "Could not find stored procedure 'SP_NENHUM'.");
+    EXPECT_NE(error_of([&] { execute("CREATE PROCEDURE SP_NOTA (@A INTEGER) AS SELECT @A"); }).find("already"),
+              std::string::npos);
+    EXPECT_NE(error_of([&] { execute("CREATE PROCEDURE SP_X (@A INTEGER) AS SELECT @B"); }).find("@B"),
+              std::string::npos);
+    EXPECT_NE(error_of([&] { execute("CREATE PROCEDURE SP_Y (@A INTEGER) AS SELECT * FROM NOWHERE"); }), "");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM NOTA"), Variant(int32_t{0}));
+}
+
+TEST_F(ProcedureTest, FailingBodyUndoesItsEarlierStatements) {
+    // TEXTO is NOT NULL: the INSERT fails after nothing, the second call after
+    // its first statement has run in an explicit transaction of the caller.
+    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA 1, NULL, NULL, 1"); }), "");
+    execute("CREATE PROCEDURE SP_DUAS (@ID INTEGER) AS "
+            "INSERT INTO NOTA (ID, TEXTO) VALUES (@ID, 'first');\n"
+            "INSERT INTO NOTA (ID, TEXTO) VALUES (@ID + 1, NULL);");
+    EXPECT_NE(error_of([&] { execute("EXEC SP_DUAS 10"); }), "");
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM NOTA"), Variant(int32_t{0}));
+
+    execute("BEGIN");
+    execute("INSERT INTO NOTA (ID, TEXTO) VALUES (20, 'kept')");
+    EXPECT_NE(error_of([&] { execute("EXEC SP_DUAS 30"); }), "");
+    execute("COMMIT");
+    EXPECT_EQ(db.scalar("SELECT group_concat(ID) FROM NOTA"), Variant("20"));
+
+    // The procedure works again afterwards: nothing was left half done.
+    EXPECT_EQ(call("EXEC SP_NOTA 5, 'ok', NULL, 0")[1], Variant("ok"));
+}
+
+TEST_F(ProcedureTest, ProceduresAreStoredInTheDatabase) {
+    auto other = db.connect();  // a session that has not seen the definition
+    EXPECT_EQ(other->session().execute("EXEC SP_NOTA 7, 'x', NULL, 1").rows.at(0).at(0), Variant(int32_t{7}));
+}
+
+// ---- several connections -----------------------------------------------------------
+
+TEST_F(EngineTest, SeveralConnectionsWriteAtOnce) {
+    execute("CREATE TABLE KEYS (K INTEGER PRIMARY KEY, OWNER INTEGER)");
+    execute("CREATE PROCEDURE SP_NEXT (@OWNER INTEGER) AS "
+            "UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1 WHERE NOME_COLUNA = 'PEDIDO_ID';\n"
+            "INSERT INTO KEYS SELECT ULTIMO_VALOR, @OWNER FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID';\n"
+            "SELECT ULTIMO_VALOR AS K FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID';");
+    constexpr int kThreads = 4;
+    constexpr int kCalls = 25;
+    std::vector<std::vector<Variant>> drawn(kThreads);
+    std::vector<std::string> failures(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            try {
+                ado::Connection own(db.connection_string());
+                for (int i = 0; i < kCalls; ++i) {
+                    drawn[t].push_back(own.session().execute("EXEC SP_NEXT " + std::to_string(t)).rows.at(0).at(0));
+                    own.session().execute("UPDATE PEDIDO SET EMPRESA_ID = EMPRESA_ID + 1 WHERE PEDIDO_ID = 1");
+                }
+            } catch (const AutomationError& e) {
+                failures[t] = e.description();
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    std::set<int32_t> keys;
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failures[t], "");
+        for (const Variant& key : drawn[t])
+            keys.insert(key.i4());
+    }
+    EXPECT_EQ(keys.size(), std::size_t{kThreads * kCalls});
+    EXPECT_EQ(scalar("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID'"),
+              Variant(int32_t{3 + kThreads * kCalls}));
+    EXPECT_EQ(scalar("SELECT EMPRESA_ID FROM PEDIDO WHERE PEDIDO_ID = 1"), Variant(int32_t{1 + kThreads * kCalls}));
+}
+
+TEST(SharedMemoryDatabase, IsSeenByEveryConnectionOfTheProcess) {
+    const std::string text = "Provider=SQLite;Data Source=file:zolt-engine-test?mode=memory&cache=shared";
+    ado::Connection first(text);
+    first.session().execute("CREATE TABLE M (X INTEGER); INSERT INTO M VALUES (42);");
+    ado::Connection second(text);
+    EXPECT_EQ(second.session().execute("SELECT X FROM M").rows.at(0).at(0), Variant(int32_t{42}));
+}
+
+// ---- opening and creating databases -----------------------------------------------
+
+TEST(OpeningDatabase, MissingFileIsAnErrorAndIsNotCreated) {
+    const auto path = std::filesystem::temp_directory_path() / "zolt-engine-test-missing.db";
+    std::filesystem::remove(path);
+    for (const std::string& source : {path.string(), "file:" + path.string()}) {
+        EXPECT_NE(error_of([&] { ado::Connection("Provider=SQLite;Data Source=" + source); }).find("Cannot open"),
+                  std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+    EXPECT_NE(error_of([] { ado::Connection("Provider=SQLite"); }), "");
+}
+
+TEST(CreatingDatabase, KeyCountersStartAtTheHighestKey) {
+    TempDatabase empty(false);
+    EXPECT_EQ(empty.rows("SELECT NOME_COLUNA, ULTIMO_VALOR FROM Infra_Chave ORDER BY 1"),
+              (std::vector<std::vector<Variant>>{{Variant("PEDIDO_ID"), Variant(int32_t{0})},
+                                                 {Variant("PEDIDO_ITEM_ID"), Variant(int32_t{0})}}));
+    EXPECT_EQ(empty.scalar("SELECT COUNT(*) FROM PEDIDO"), Variant(int32_t{0}));
+
+    TempDatabase sample;
+    EXPECT_EQ(sample.rows("SELECT ULTIMO_VALOR FROM Infra_Chave ORDER BY NOME_COLUNA"),
+              (std::vector<std::vector<Variant>>{{Variant(int32_t{3})}, {Variant(int32_t{5})}}));
+    EXPECT_GT(sample.scalar("SELECT COUNT(*) FROM Infra_Procedimento").i4(), 0);
+}
+
+TEST(CreatingDatabase, RefusesAnExistingFileUnlessOverwriting) {
+    TempDatabase db;
+    db.exec("DELETE FROM PEDIDO");
+    try {
+        db::create_database(db.path(), true);
+        FAIL() << "an existing database was replaced";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), 58);
+    }
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM PEDIDO"), Variant(int32_t{0}));
+
+    db::create_database(db.path(), true, true);
+    EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM PEDIDO"), Variant(int32_t{3}));
+}
+
+}  // namespace
+}  // namespace zolt::sqlite
