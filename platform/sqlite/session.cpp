@@ -1,11 +1,13 @@
 // The "SQLite" provider: sessions on a database file with a cache of prepared
 // statements, typed results, the server clock and stored procedures.
+#include <sys/stat.h>
 #include <time.h>
 
 #include <cmath>
 #include <cstring>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/sqlite/engine.h"
@@ -195,44 +197,74 @@ private:
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
 };
 
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+// ---- engine connections ------------------------------------------------------
+
+// The file behind a plain path, to tell whether a path still names the file a
+// connection was opened on. In-memory databases and URIs have none.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// ---- sessions -------------------------------------------------------------------
+std::optional<FileIdentity> identity_of(const std::string& data_source) {
+    struct stat status {};
+    if (data_source.empty() || data_source == ":memory:" || data_source.starts_with("file:") ||
+        stat(data_source.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
+}
 
-class Session final : public ado::Session {
+// One connection of the engine to a database, with its prepared statements
+// and compiled procedures.
+class Engine {
 public:
-    Session(const std::string& data_source, bool create) {
+    Engine(const std::string& data_source, bool create) : data_source_(data_source) {
         if (data_source.empty())
             raise_provider_error("The connection string names no database (Data Source).");
-        sqlite3* handle = nullptr;
-        // The session serialises its own calls, so the engine's per-call
+        // Sessions serialise their own calls, so the engine's per-call
         // locking is not needed.
         const int flags =
             SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-        const int rc = sqlite3_open_v2(data_source.c_str(), &handle, flags, nullptr);
-        db_.reset(handle);
-        if (rc != SQLITE_OK)
-            raise_provider_error("Cannot open the database '" + data_source + "': " +
-                                 (handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)) + ".");
-        sqlite3_busy_timeout(handle, kBusyTimeoutMs);
-        sqlite::execute(handle, "PRAGMA journal_mode=WAL");
-        sqlite::execute(handle, "PRAGMA synchronous=NORMAL");
-        sqlite::execute(handle, "PRAGMA foreign_keys=OFF");
-        for (const char* name : {"sysdate", "getdate"}) {
-            if (sqlite3_create_function_v2(handle, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function,
-                                           nullptr, nullptr, nullptr) != SQLITE_OK)
-                raise_engine_error(handle);
+        const int rc = sqlite3_open_v2(data_source.c_str(), &db_, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+            sqlite3_close_v2(db_);
+            raise_provider_error("Cannot open the database '" + data_source + "': " + reason + ".");
         }
-        procedures_ = std::make_unique<ProcedureCatalog>(handle);
+        try {
+            sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+            sqlite::execute(db_, "PRAGMA journal_mode=WAL");
+            sqlite::execute(db_, "PRAGMA synchronous=NORMAL");
+            sqlite::execute(db_, "PRAGMA foreign_keys=OFF");
+            for (const char* name : {"sysdate", "getdate"}) {
+                if (sqlite3_create_function_v2(db_, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function,
+                                               nullptr, nullptr, nullptr) != SQLITE_OK)
+                    raise_engine_error(db_);
+            }
+        } catch (...) {
+            sqlite3_close_v2(db_);
+            throw;
+        }
+        identity_ = identity_of(data_source);
+        procedures_ = std::make_unique<ProcedureCatalog>(db_);
     }
 
-    ado::ResultSet execute(const std::string& sql) override {
-        std::lock_guard lock(mutex_);
-        sqlite3* db = db_.get();
-        if (sqlite3_stmt* cached = statements_.find(sql))
-            return run(db, cached);
+    // Closing the last connection to a file removes its -wal and -shm files
+    // by name; the engine itself skips that when the path no longer names
+    // the file it opened, so a database created anew at the path is safe.
+    ~Engine() {
+        statements_.reset();
+        procedures_.reset();
+        sqlite3_close_v2(db_);
+    }
+
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    ado::ResultSet execute(const std::string& sql) {
+        if (sqlite3_stmt* cached = statements_->find(sql))
+            return run(db_, cached);
         if (auto call = parse_procedure_call(sql))
             return procedures_->call(*call);
         if (auto definition = parse_procedure_definition(sql)) {
@@ -244,32 +276,116 @@ public:
         return prepare_and_run(sql, rewrite_inline_sql(sql));
     }
 
+    const std::string& data_source() const { return data_source_; }
+    // True when it may serve a later session on the same path: a file that
+    // the path still names, and no transaction left open.
+    bool reusable_for(const std::optional<FileIdentity>& identity) const {
+        return identity_ && identity_ == identity && sqlite3_get_autocommit(db_) != 0;
+    }
+
 private:
     static constexpr int kBusyTimeoutMs = 10000;
 
     // A single statement is kept for its next use; a script of several runs
     // statement by statement and answers with the last result set it made.
     ado::ResultSet prepare_and_run(const std::string& sql, std::string_view engine_sql) {
-        sqlite3* db = db_.get();
         std::string_view rest;
-        StatementPtr first = prepare(db, engine_sql, rest, true);
+        StatementPtr first = prepare(db_, engine_sql, rest, true);
         if (!first)
             return {};
         if (skip_blanks_and_comments(rest).empty())
-            return run(db, statements_.add(sql, std::move(first)));
-        ado::ResultSet answer = run(db, first.get());
-        while (StatementPtr next = prepare(db, rest, rest, false)) {
-            ado::ResultSet result = run(db, next.get());
+            return run(db_, statements_->add(sql, std::move(first)));
+        ado::ResultSet answer = run(db_, first.get());
+        while (StatementPtr next = prepare(db_, rest, rest, false)) {
+            ado::ResultSet result = run(db_, next.get());
             if (result.has_result)
                 answer = std::move(result);
         }
         return answer;
     }
 
-    std::mutex mutex_;
-    std::unique_ptr<sqlite3, DatabaseCloser> db_;  // declared first: closed after the statements below
+    std::string data_source_;
+    std::optional<FileIdentity> identity_;
+    sqlite3* db_ = nullptr;
     std::unique_ptr<ProcedureCatalog> procedures_;
-    StatementCache statements_;
+    std::unique_ptr<StatementCache> statements_ = std::make_unique<StatementCache>();
+};
+
+// Engine connections of closed sessions, kept for the next session on the
+// same database file: opening a connection and reading the schema costs more
+// than most statements, and writes on connections of their own (and the key
+// counters) open one per statement.
+class IdleEngines {
+public:
+    ~IdleEngines() {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        idle_.clear();
+    }
+
+    std::unique_ptr<Engine> take(const std::string& data_source) {
+        const auto identity = identity_of(data_source);
+        if (!identity)
+            return nullptr;
+        std::unique_ptr<Engine> found;
+        std::list<std::unique_ptr<Engine>> stale;
+        {
+            std::lock_guard lock(mutex_);
+            for (auto it = idle_.begin(); it != idle_.end() && !found;) {
+                auto current = it++;
+                if ((*current)->data_source() != data_source)
+                    continue;
+                if ((*current)->reusable_for(identity))
+                    found = std::move(*current);
+                else
+                    stale.push_back(std::move(*current));
+                idle_.erase(current);
+            }
+        }
+        return found;  // stale ones close here, outside the lock
+    }
+
+    void give(std::unique_ptr<Engine> engine) {
+        if (!engine->reusable_for(identity_of(engine->data_source())))
+            return;
+        std::unique_ptr<Engine> oldest;
+        std::lock_guard lock(mutex_);
+        if (closed_)
+            return;
+        idle_.push_front(std::move(engine));
+        if (idle_.size() > kCapacity) {
+            oldest = std::move(idle_.back());
+            idle_.pop_back();
+        }
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 8;
+    std::mutex mutex_;
+    bool closed_ = false;
+    std::list<std::unique_ptr<Engine>> idle_;  // most recently used first
+};
+
+IdleEngines& idle_engines() {
+    static IdleEngines engines;
+    return engines;
+}
+
+// ---- sessions -------------------------------------------------------------------
+
+class Session final : public ado::Session {
+public:
+    explicit Session(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
+    ~Session() override { idle_engines().give(std::move(engine_)); }
+
+    ado::ResultSet execute(const std::string& sql) override {
+        std::lock_guard lock(mutex_);
+        return engine_->execute(sql);
+    }
+
+private:
+    std::mutex mutex_;
+    std::unique_ptr<Engine> engine_;
 };
 
 // The provider is there as soon as the platform library is loaded.
@@ -283,7 +399,10 @@ private:
 }  // namespace
 
 std::unique_ptr<ado::Session> open_database(const std::string& data_source, bool create) {
-    return std::make_unique<Session>(data_source, create);
+    auto engine = idle_engines().take(data_source);
+    if (!engine)
+        engine = std::make_unique<Engine>(data_source, create);
+    return std::make_unique<Session>(std::move(engine));
 }
 
 }  // namespace zolt::sqlite

@@ -291,5 +291,20 @@ TEST(CreatingDatabase, RefusesAnExistingFileUnlessOverwriting) {
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM PEDIDO"), Variant(int32_t{3}));
 }
 
+TEST(CreatingDatabase, ReplacedDatabaseKeepsItsWriteAheadLog) {
+    // Connections to the old file may still be held by the process; closing
+    // them must not remove the new database's files of the same names.
+    TempDatabase db;
+    db.exec("UPDATE PEDIDO SET EMPRESA_ID = 2");
+    db::create_database(db.path(), true, true);
+    auto writer = db.connect();
+    writer->session().execute("INSERT INTO PEDIDO (PEDIDO_ID) VALUES (50)");
+    auto reader = db.connect();
+    EXPECT_TRUE(std::filesystem::exists(db.path() + "-wal"));
+    EXPECT_EQ(reader->session().execute("SELECT COUNT(*) FROM PEDIDO WHERE PEDIDO_ID = 50 OR EMPRESA_ID = 2")
+                  .rows.at(0).at(0),
+              Variant(int32_t{1}));
+}
+
 }  // namespace
 }  // namespace zolt::sqlite
