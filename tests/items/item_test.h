@@ -1,0 +1,114 @@
+// Fixture of the item tests: calls of the item methods with their arguments
+// kept in plain fields, dates as automation Dates, and row checks.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "component/frame.h"
+#include "tests/support/fixture.h"
+
+namespace zolt::test {
+
+using automation::Variant;
+
+inline Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
+    return Variant(automation::make_date(year, month, day_of_month, hour, minute));
+}
+
+inline const std::string kItemUnavailable(component::kItemUnavailable);
+inline const std::string kOracleUnavailable(component::kOracleUnavailable);
+
+// The arguments of one item call; what the method wrote is read back from
+// the same fields.
+struct ItemCall {
+    Variant item_id, date, part, order, quantity;
+    Variant user = Variant::long_(2);
+    Variant message = Variant("as passed");
+    Variant new_id;
+};
+
+class ItemTest : public ComponentTest {
+protected:
+    Variant insert(ItemCall& c, Variant kind) {
+        Variant result;
+        EXPECT_EQ(zolt().gInclui_Campos_PEDIDO_ITEM(c.date, c.part, c.order, c.quantity, c.new_id, c.user, connection,
+                                                    c.message, kind, result),
+                  com::S_OK);
+        return result;
+    }
+    Variant update(ItemCall& c, Variant kind) {
+        Variant result;
+        EXPECT_EQ(zolt().gAltera_Campos_PEDIDO_ITEM(c.item_id, c.date, c.part, c.order, c.quantity, c.user,
+                                                    connection, c.message, kind, result),
+                  com::S_OK);
+        return result;
+    }
+    Variant remove(ItemCall& c, Variant kind) {
+        Variant result;
+        EXPECT_EQ(zolt().gExclui_Campos_PEDIDO_ITEM(c.item_id, c.user, connection, c.message, kind, result),
+                  com::S_OK);
+        return result;
+    }
+    bool validate(ItemCall& c, Variant kind, Variant flag) {
+        bool result = true;
+        EXPECT_EQ(zolt().mConsiste_Campos_Pedido_Item(c.item_id, c.date, c.part, c.order, c.quantity, c.user,
+                                                      connection, c.message, kind, flag, result),
+                  com::S_OK);
+        return result;
+    }
+    bool part_free(ItemCall& c, Variant kind) {
+        bool result = false;
+        EXPECT_EQ(zolt().gVerifica_Duplicidade_PEDIDO_ITEM(c.item_id, c.part, c.order, c.user, connection, c.message,
+                                                           kind, result),
+                  com::S_OK);
+        return result;
+    }
+    bool day_free(ItemCall& c, Variant kind) {
+        bool result = false;
+        EXPECT_EQ(zolt().mVerifica_Dupli_Pedido_Item_Fornecedor(c.item_id, c.order, c.date, c.user, connection,
+                                                                c.message, kind, result),
+                  com::S_OK);
+        return result;
+    }
+
+    // A new item (509) of order 1 for part 303 on 10/03/2030, quantity 40.
+    static ItemCall new_item() {
+        ItemCall c;
+        c.date = day(2030, 3, 10);
+        c.part = Variant::long_(303);
+        c.order = Variant::long_(1);
+        c.quantity = Variant::long_(40);
+        return c;
+    }
+
+    void add_item(int id, int order, int part, const std::string& shipping, int status) const {
+        db.exec("INSERT INTO PEDIDO_ITEM VALUES (" + std::to_string(id) + ", " + std::to_string(order) + ", " +
+                std::to_string(part) + ", julianday('" + shipping + "'), 1, " + std::to_string(status) + ")");
+    }
+    int32_t count(const std::string& sql) const { return automation::to_long(db.scalar(sql)); }
+    int32_t status_of(int item) const {
+        return count("SELECT TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = " + std::to_string(item));
+    }
+    // Items and the write log as text, keys left out, for comparing two databases.
+    std::vector<std::string> item_rows(const TempDatabase& database) const {
+        std::vector<std::string> rows;
+        for (const auto& row :
+             database.rows("SELECT PEDIDO_ID, PECA_ID, DATA_EMBARQUE, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM "
+                           "ORDER BY PEDIDO_ID, PECA_ID, DATA_EMBARQUE, TAB_STATUS_ID")) {
+            std::string text;
+            for (const auto& value : row)
+                text += (value.is_null() ? std::string("NULL") : automation::to_text(value)) + "|";
+            rows.push_back(text);
+        }
+        for (const auto& row : database.rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID FROM Infra_Operacao "
+                                             "ORDER BY OPERACAO_ID"))
+            rows.push_back("log " + automation::to_text(row[0]) + "|" + automation::to_text(row[1]) + "|" +
+                           automation::to_text(row[2]));
+        return rows;
+    }
+};
+
+}  // namespace zolt::test
