@@ -60,7 +60,8 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO(Variant& InVntPedido_ID, Variant& InV
         }
 
         h.step(70);
-        const int32_t colliding = automation::to_long(outside::formatter().NumberValue(answer->field_object("Contador")));
+        const Variant count = outside::formatter().NumberValue(answer->field_object("Contador"));
+        const int32_t colliding = automation::to_long(count);
         answer->close();
 
         h.step(80);
