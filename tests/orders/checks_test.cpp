@@ -57,6 +57,18 @@ TEST_F(DuplicateCheck, AnErrorInTheEmulationEndsTheCheck) {
     });
 }
 
+// A procedure answering with no result set, or with no row, fails the check.
+TEST_F(DuplicateCheck, AnAnswerWithoutCountFailsTheCheck) {
+    for (const std::string body : {"UPDATE PEDIDO SET EMPRESA_ID = 1 WHERE 0", "SELECT 0 AS Contador WHERE 0"}) {
+        const test::TempDatabase other;
+        other.exec("DELETE FROM Infra_Procedimento WHERE NOME = 'SP_QBX_DUP_PEDIDO_OLT1'");
+        other.exec("CREATE PROCEDURE SP_QBX_DUP_PEDIDO_OLT1 (@N TEXT, @F INTEGER, @P INTEGER) AS " + body);
+        connection = Variant(automation::ObjectPtr(other.connect()));
+        EXPECT_FALSE(duplicate(Variant(), Variant("NOVO-1"), Variant::long_(101), sql_server()));
+        EXPECT_EQ(message, Variant("Erro na verificação de duplicidade do pedido.")) << body;
+    }
+}
+
 using OrderValidation = OrderTest;
 
 // "A" and "E" (blanks around allowed, letter case not) ask for the order id;
