@@ -15,7 +15,7 @@
 namespace zolt::cli {
 
 using automation::Variant;
-using nlohmann::json;
+using json = nlohmann::ordered_json;  // keeps "vt" before "v"
 
 // Exit statuses of the command.
 inline constexpr int kExitOk = 0;

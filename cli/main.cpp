@@ -1,5 +1,6 @@
 // zolt: create databases, register the component, list its interface and
 // call its methods from the shell.
+#include <filesystem>
 #include <iostream>
 
 #include "cli/cli.h"
@@ -81,7 +82,9 @@ int run_init(const Options& options) {
     if (!options.positional.empty()) throw CommandError("init takes no word " + options.positional[0]);
     const std::string path = options.value("--db");
     const bool sample = options.flags.contains("--sample");
-    db::create_database(path, sample, options.flags.contains("--force"));
+    const bool force = options.flags.contains("--force");
+    if (!force && std::filesystem::exists(path)) throw CommandError(path + " already exists (--force replaces it)");
+    db::create_database(path, sample, force);
     std::cout << "Created " << path << (sample ? " with the sample data" : "") << '\n';
     return kExitOk;
 }

@@ -13,4 +13,9 @@ using MethodThunk = HRESULT (*)(_ZOLT& object, Variant* const* arguments, Varian
 // The thunk of the method with this DISPID; nullptr when there is none.
 MethodThunk method_thunk(com::DISPID dispid);
 
+// What Invoke answers for a method that reported a failing status:
+// DISP_E_EXCEPTION, with excep (when given) filled from the thread's error
+// info, or from the status alone when the method left none.
+HRESULT exception_status(HRESULT failure, com::ExcepInfo* excep);
+
 }  // namespace zolt::component

@@ -62,19 +62,14 @@ HRESULT ZOLT::GetIDsOfNames(const std::vector<std::string>& names, std::vector<c
     return status;
 }
 
-namespace {
-
-// Fills the exception description of a failed call from the thread's error
-// info (or from the status alone when the method left none).
-void describe_failure(HRESULT status, com::ExcepInfo* excep) {
+HRESULT exception_status(HRESULT failure, com::ExcepInfo* excep) {
     try {
-        com::raise_on_failure(status);
+        com::raise_on_failure(failure);
     } catch (const automation::AutomationError& error) {
         if (excep) *excep = {error.number(), error.source().empty() ? kProgId : error.source(), error.description()};
     }
+    return com::DISP_E_EXCEPTION;
 }
-
-}  // namespace
 
 HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* result, com::ExcepInfo* excep) {
     const com::MethodInfo* method = zolt_interface().find(member);
@@ -106,10 +101,7 @@ HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* resul
         com::set_error_info({51, error.what(), kProgId});
         status = com::E_FAIL;
     }
-    if (com::failed(status)) {
-        describe_failure(status, excep);
-        return com::DISP_E_EXCEPTION;
-    }
+    if (com::failed(status)) return exception_status(status, excep);
     if (result) *result = std::move(value);
     return com::S_OK;
 }

@@ -1,0 +1,29 @@
+# Shared by scripts/demo.sh and the scenarios in scripts/demo.d (source it).
+# Each scenario calls `section` for its title and `show` for every call:
+#   show "What this call shows" METHOD [zolt call options...]
+# `show` adds --db with the demo database, prints a heading, the command and
+# the component's answer, and keeps going when the method reports a failure.
+# A scenario can be run on its own after scripts/demo.sh has run once.
+
+demo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+demo_build="${ZOLT_BUILD:-$demo_root/build}"
+export ZOLT="${ZOLT:-$demo_build/zolt}"
+export ZOLT_REGISTRY="${ZOLT_REGISTRY:-$demo_build/demo/registry}"
+export ZOLT_DEMO_DB="${ZOLT_DEMO_DB:-$demo_build/demo/demo.db}"
+
+section() {
+    printf '\n==================== %s ====================\n' "$1"
+}
+
+show() {
+    local title="$1" method="$2"
+    shift 2
+    printf '\n--- %s\n$ zolt call %s' "$title" "$method"
+    printf ' %q' "$@"
+    printf '\n'
+    local status=0
+    "$ZOLT" call "$method" --db "$ZOLT_DEMO_DB" "$@" | sed 's/^/    /' || status=$?
+    if [ "$status" -ne 0 ]; then
+        printf '    (exit status %s)\n' "$status"
+    fi
+}

@@ -1,0 +1,213 @@
+// The zolt command as a newcomer and the end-to-end tests use it: each test
+// runs the built binary with a registry file of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "platform/automation/variant.h"
+
+namespace {
+
+using json = nlohmann::ordered_json;  // the order of the output is part of what is checked
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& word) {
+    std::string text = "'";
+    for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+}
+
+std::string contents(const fs::path& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string today() {
+    const auto parts = zolt::automation::split_date(zolt::automation::now());
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", parts.day, parts.month, parts.year);
+    return text;
+}
+
+json typed(const char* type, json value) { return json{{"vt", type}, {"v", std::move(value)}}; }
+
+class Cli : public ::testing::Test {
+protected:
+    Cli() {
+        folder = fs::temp_directory_path() / ("zolt-cli-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        db = (folder / "zolt.db").string();
+    }
+    ~Cli() override { fs::remove_all(folder); }
+
+    Outcome zolt(const std::vector<std::string>& words) {
+        std::string command = "ZOLT_REGISTRY=" + quoted((folder / "registry").string()) + " " + quoted(ZOLT_CLI);
+        for (const auto& word : words) command += " " + quoted(word);
+        command += " >" + quoted((folder / "out").string()) + " 2>" + quoted((folder / "err").string()) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, contents(folder / "out"), contents(folder / "err")};
+    }
+
+    // A database with the sample data, and the component registered.
+    void prepare() {
+        ASSERT_EQ(zolt({"init", "--db", db, "--sample"}).status, 0);
+        ASSERT_EQ(zolt({"register"}).status, 0);
+    }
+
+    // A call that must print one JSON object and end with the given status.
+    json call(std::vector<std::string> words, int expected_status = 0) {
+        words.insert(words.begin(), "call");
+        Outcome run = zolt(words);
+        EXPECT_EQ(run.status, expected_status) << run.err;
+        EXPECT_EQ(run.err, "");
+        try {
+            return json::parse(run.out);
+        } catch (const json::parse_error&) {
+            ADD_FAILURE() << "not one JSON object: " << run.out;
+            return json::object();
+        }
+    }
+
+    void expect_usage_error(const std::vector<std::string>& words, const std::string& mention) {
+        Outcome run = zolt(words);
+        EXPECT_EQ(run.status, 2) << words[0] << " " << mention;
+        EXPECT_EQ(run.out, "") << mention;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(run.err.starts_with("zolt: ")) << run.err;
+        EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
+    }
+
+    fs::path folder;
+    std::string db;
+};
+
+TEST_F(Cli, InitRefusesToOverwriteUnlessForced) {
+    ASSERT_EQ(zolt({"init", "--db", db}).status, 0);
+    ASSERT_TRUE(fs::exists(db));
+    expect_usage_error({"init", "--db", db, "--sample"}, db);
+    Outcome forced = zolt({"init", "--db", db, "--sample", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    expect_usage_error({"init", "--sample"}, "--db");
+}
+
+TEST_F(Cli, ListsTheInterfaceWithoutRegistration) {
+    Outcome run = zolt({"methods"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 17);
+    EXPECT_NE(run.out.find("\n0x60030007  Boolean  gVerifica_Data_Atual(OutVntData_Atual, invntUsuario_Internet_ID, "
+                           "InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\n0x6003000F  Boolean  gVerifica_Duplicidade_PEDIDO("), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder / "registry"));
+}
+
+TEST_F(Cli, CallsTheServerDateInBothDialects) {
+    prepare();
+    json oracle = call({"gverifica_data_atual", "--db", db, "--kind", "ORACLE", "--trace"});
+    EXPECT_EQ(oracle["result"], typed("BOOL", true));
+    // Every argument, in parameter order.
+    EXPECT_EQ(oracle["args"], (json{{"OutVntData_Atual", typed("BSTR", today())},
+                                    {"invntUsuario_Internet_ID", typed("I4", 1)},
+                                    {"InVntConecta_DB", typed("DISPATCH", "Connection")},
+                                    {"outvntMsg_Ret", json{{"vt", "Empty"}}},
+                                    {"InVntBanco_Dados", typed("BSTR", "ORACLE")}}));
+    EXPECT_EQ(oracle["sql"],
+              json::parse(R"([{"text": "Select Sysdate as Data From Infra_IDS ", "connection": "caller"}])"));
+
+    // The default kind, a connection string, a user of our own; no trace, no "sql".
+    json server = call({"gVerifica_Data_Atual", "--db", "Provider=SQLite;Data Source=" + db, "--user", "7"});
+    EXPECT_EQ(server["result"], typed("BOOL", true));
+    EXPECT_EQ(server["args"]["InVntBanco_Dados"], typed("BSTR", "SQLSERVER"));
+    EXPECT_EQ(server["args"]["invntUsuario_Internet_ID"], typed("I4", 7));
+    EXPECT_FALSE(server.contains("sql"));
+
+    EXPECT_EQ(zolt({"unregister"}).status, 0);
+    expect_usage_error({"call", "gVerifica_Data_Atual", "--db", db}, "not registered");
+}
+
+TEST_F(Cli, ReadsTypedAndShorthandArguments) {
+    prepare();
+    // On success the method leaves its message argument as it was passed.
+    const std::vector<std::pair<std::string, json>> cases{
+        {"10", typed("I4", 10)},
+        {"3000000000", typed("R8", 3e9)},
+        {"-2.5", typed("R8", -2.5)},
+        {R"("Plásticos 'Gama'")", typed("BSTR", "Plásticos 'Gama'")},
+        {"true", typed("BOOL", true)},
+        {"null", json{{"vt", "Null"}}},
+        {R"({"vt": "Empty"})", json{{"vt", "Empty"}}},
+        {R"({"vt": "I2", "v": -7})", typed("I2", -7)},
+        {R"({"vt": "I8", "v": 5000000000})", typed("I8", 5000000000)},
+        {R"({"vt": "R8", "v": 15})", typed("R8", 15.0)},
+        {R"({"vt": "DATE", "v": "2005-03-04T10:00:00"})", typed("DATE", "2005-03-04T10:00:00")},
+        {R"({"vt": "ARRAY", "lbound": 1, "v": [1, {"vt": "BOOL", "v": false}]})",
+         json{{"vt", "ARRAY"}, {"lbound", 1}, {"v", {typed("I4", 1), typed("BOOL", false)}}}},
+        {R"({"vt": "DISPATCH", "v": "Connection"})", typed("DISPATCH", "Connection")},
+    };
+    for (const auto& [input, output] : cases) {
+        json answer = call({"gVerifica_Data_Atual", "--db", db, "--args", R"({"OUTVNTMSG_RET": )" + input + "}"});
+        EXPECT_EQ(answer["args"]["outvntMsg_Ret"], output) << input;
+    }
+    // --args overrides what the options filled in.
+    json answer = call({"gVerifica_Data_Atual", "--db", db, "--kind", "ORACLE", "--args",
+                        R"({"InVntBanco_Dados": "oracle", "invntUsuario_Internet_ID": {"vt": "I2", "v": 3}})",
+                        "--trace"});
+    EXPECT_EQ(answer["args"]["InVntBanco_Dados"], typed("BSTR", "oracle"));
+    EXPECT_EQ(answer["args"]["invntUsuario_Internet_ID"], typed("I2", 3));
+    EXPECT_EQ(answer["sql"][0]["text"], "Select Getdate() as Data ");
+}
+
+TEST_F(Cli, RefusesBadUsageWithOneLine) {
+    prepare();
+    const std::string method = "gVerifica_Data_Atual";
+    expect_usage_error({"frobnicate"}, "unknown command frobnicate");
+    expect_usage_error({"call", "gNada", "--db", db}, "unknown method gNada");
+    expect_usage_error({"call", method, "--db", db, "--args", R"({"InVntPedido_ID": 1})"}, "InVntPedido_ID");
+    expect_usage_error({"call", method, "--db", db, "--args", "{nope"}, "not valid JSON");
+    expect_usage_error({"call", method, "--db", db, "--args", "[1]"}, "JSON object");
+    expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": {"vt": "I2", "v": 40000}})"}, "I2");
+    expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": {"v": 1}})"}, "typed");
+    expect_usage_error({"call", method, "--db", db, "--kind", "oracle"}, "--kind");
+    expect_usage_error({"call", method, "--db", db, "--user", "1.5"}, "--user");
+    expect_usage_error({"call", method, "--db", (folder / "missing.db").string()}, "not found");
+    expect_usage_error({"call", method}, "--db");
+    expect_usage_error({"call", method, "--db", db, "--verbose"}, "--verbose");
+}
+
+// Every method, called with the defaults only, completes with one JSON
+// object: a Boolean method's Boolean, a Variant method's Integer 0 or 10.
+TEST_F(Cli, AnswersEveryMethodWithOneObject) {
+    prepare();
+    Outcome methods = zolt({"methods"});
+    std::istringstream lines(methods.out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        const std::size_t start = line.find("  ", 12) + 2;
+        const std::string name = line.substr(start, line.find('(') - start);
+        json answer = call({name, "--db", db});
+        EXPECT_EQ(answer["args"]["InVntConecta_DB"], typed("DISPATCH", "Connection")) << name;
+        const json& result = answer["result"];
+        if (line.find("  Boolean  ") != std::string::npos)
+            EXPECT_EQ(result["vt"], "BOOL") << name;
+        else
+            EXPECT_TRUE(result == typed("I2", 10) || result == typed("I2", 0)) << name << ": " << result;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,415 @@
+// The object runtime and the ZOLT object as late-bound callers and the
+// loader see them: GUIDs, the class table, the interface description,
+// GetIDsOfNames and Invoke, the class factory and unload check, and
+// registration and creation by ProgID through the registry file.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include "component/exports.h"
+#include "component/interface_table.h"
+#include "component/zolt.h"
+#include "platform/com/registry.h"
+#include "tests/support/fixture.h"
+
+namespace zolt::component {
+namespace {
+
+using automation::AutomationError;
+using com::DISPID;
+using com::Guid;
+
+const std::string kItemUnavailable = "Acesso ao item do pedido não disponível.Favor tentar mais tarde.";
+constexpr DISPID kServerDate = 0x60030007;
+
+std::string today() {
+    const auto parts = automation::split_date(automation::now());
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", parts.day, parts.month, parts.year);
+    return text;
+}
+
+// A new ZOLT object through the library's class factory, as IDispatch.
+com::IDispatch* new_object() {
+    com::IClassFactory* factory = nullptr;
+    EXPECT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)), com::S_OK);
+    com::IDispatch* object = nullptr;
+    EXPECT_EQ(factory->CreateInstance(nullptr, com::kIID_IDispatch, reinterpret_cast<void**>(&object)), com::S_OK);
+    factory->Release();
+    return object;
+}
+
+int32_t error_number(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const AutomationError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+// ---- GUIDs, error info and the class table ----------------------------------
+
+TEST(Guid, ReadsBothFormsAndWritesUpperCaseWithBraces) {
+    const std::string text = "{a7c63f8d-e019-11d6-aa31-0002440a28c8}";
+    auto with_braces = Guid::parse(text);
+    ASSERT_TRUE(with_braces);
+    EXPECT_EQ(with_braces->to_string(), "{A7C63F8D-E019-11D6-AA31-0002440A28C8}");
+    EXPECT_EQ(Guid::parse(text.substr(1, 36)), with_braces);
+    EXPECT_EQ(*with_braces, kClsidZOLT);
+    EXPECT_EQ(with_braces->bytes[0], 0xA7);
+    EXPECT_EQ(with_braces->bytes[15], 0xC8);
+
+    for (const char* bad : {"", "{A7C63F8D-E019-11D6-AA31-0002440A28C8", "A7C63F8D-E019-11D6-AA31-0002440A28C", "{A7C63F8DE019-11D6-AA31-0002440A28C8-}",
+                            "{G7C63F8D-E019-11D6-AA31-0002440A28C8}", "{A7C63F8D-E019-11D6-AA31-0002440A28C8}x"})
+        EXPECT_FALSE(Guid::parse(bad)) << bad;
+    EXPECT_THROW(Guid::from("nonsense"), AutomationError);
+}
+
+TEST(ErrorInfo, RaisesWhatTheFailingCallLeftAndOnlyOnce) {
+    EXPECT_NO_THROW(com::raise_on_failure(com::S_FALSE));
+
+    com::set_error_info({6, "Overflow", "Somewhere"});
+    try {
+        com::raise_on_failure(com::E_FAIL);
+        FAIL() << "no error raised";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.number(), 6);
+        EXPECT_EQ(error.description(), "Overflow");
+        EXPECT_EQ(error.source(), "Somewhere");
+    }
+    // The info was taken: a later failure without info carries its own status.
+    try {
+        com::raise_on_failure(com::E_NOTIMPL);
+        FAIL() << "no error raised";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.number(), com::E_NOTIMPL);
+        EXPECT_EQ(error.description(), "Not implemented");
+    }
+    EXPECT_EQ(com::take_error_info().number, 0);
+}
+
+struct Thing : com::Unknown {
+    explicit Thing(int v) : value(v) {}
+    int value;
+};
+struct Other : com::Unknown {};
+
+TEST(ClassTable, ReplacesOnRegisterAndRefusesUnknownClasses) {
+    const Guid clsid = Guid::from("{11111111-2222-3333-4444-555555555555}");
+    com::register_class(clsid, [] { return std::make_shared<Thing>(1); });
+    EXPECT_EQ(com::create_instance_as<Thing>(clsid)->value, 1);
+    com::register_class(clsid, [] { return std::make_shared<Thing>(2); });
+    EXPECT_EQ(com::create_instance_as<Thing>(clsid)->value, 2);
+    EXPECT_EQ(error_number([&] { com::create_instance_as<Other>(clsid); }), 430);
+
+    com::unregister_class(clsid);
+    EXPECT_FALSE(com::find_class(clsid));
+    EXPECT_EQ(error_number([&] { com::create_instance(clsid); }), 429);
+}
+
+// ---- The interface description ------------------------------------------------
+
+TEST(Interface, ListsTheSixteenMethodsInOrder) {
+    const auto& info = zolt_interface();
+    EXPECT_EQ(info.name, "_ZOLT");
+    EXPECT_EQ(info.iid, kIID_ZOLT);
+    ASSERT_EQ(info.methods.size(), 16u);
+    std::string kinds;
+    for (std::size_t i = 0; i < info.methods.size(); ++i) {
+        EXPECT_EQ(info.methods[i].dispid, 0x60030000 + static_cast<DISPID>(i));
+        kinds += info.methods[i].result_kind.front();
+        // Every method takes the four common arguments, once each.
+        for (const char* common : {"invntUsuario_Internet_ID", "InVntConecta_DB", "outvntMsg_Ret", "InVntBanco_Dados"})
+            EXPECT_EQ(std::ranges::count(info.methods[i].parameters, common), 1) << info.methods[i].name << common;
+    }
+    EXPECT_EQ(kinds, "BVVVVBVBVVVVVBBB");
+    EXPECT_EQ(info.methods.front().name, "gVerifica_Duplicidade_PEDIDO_ITEM");
+    EXPECT_EQ(info.methods.back().name, "gVerifica_Duplicidade_PEDIDO");
+    EXPECT_EQ(info.find(kServerDate)->parameters,
+              (std::vector<std::string>{"OutVntData_Atual", "invntUsuario_Internet_ID", "InVntConecta_DB",
+                                        "outvntMsg_Ret", "InVntBanco_Dados"}));
+    EXPECT_EQ(info.find(0x60030002)->parameters.size(), 12u);
+    EXPECT_EQ(info.find(0x6003000A)->name, "gExclui_Campos_PEDIDO");
+}
+
+TEST(Interface, KeepsTheClientArgumentsAfterTheDatabaseKind) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> tails{
+        {"gConsulta_Campos_PEDIDO", {"InVntBanco_Dados", "OutVntCliente_ID", "OutVntCliente"}},
+        {"gInclui_Campos_PEDIDO", {"InVntBanco_Dados", "InVntCliente_ID"}},
+        {"gAltera_Campos_PEDIDO", {"InVntBanco_Dados", "InVntCliente_ID"}},
+        {"mConsiste_Campos_Pedido", {"InVntBanco_Dados", "InVntFlag_Acao", "InVntCliente_ID"}},
+    };
+    for (const auto& [name, tail] : tails) {
+        const auto* method = zolt_interface().find(name);
+        ASSERT_TRUE(method) << name;
+        std::vector<std::string> end(method->parameters.end() - static_cast<long>(tail.size()), method->parameters.end());
+        EXPECT_EQ(end, tail) << name;
+    }
+}
+
+TEST(Interface, FindsMethodsInAnyLetterCase) {
+    const auto& info = zolt_interface();
+    EXPECT_EQ(info.find("GVERIFICA_DATA_ATUAL"), info.find(kServerDate));
+    EXPECT_EQ(info.find("mconsiste_campos_pedido_item")->dispid, 0x6003000E);
+    EXPECT_EQ(info.find("gVerifica_Data"), nullptr);
+    EXPECT_EQ(info.find(0x60030010), nullptr);
+    EXPECT_EQ(info.find(0), nullptr);
+}
+
+// ---- The object: identity, names and calls --------------------------------------
+
+class ZoltObject : public test::ComponentTest {
+protected:
+    ZoltObject() : object(new_object()) {}
+    ~ZoltObject() override { object->Release(); }
+    com::IDispatch* object;
+};
+
+TEST_F(ZoltObject, AnswersItsThreeInterfacesOnly) {
+    for (const Guid& iid : {com::kIID_IUnknown, com::kIID_IDispatch, kIID_ZOLT}) {
+        void* out = nullptr;
+        ASSERT_EQ(object->QueryInterface(iid, &out), com::S_OK);
+        static_cast<com::IUnknown*>(out)->Release();
+    }
+    void* out = &out;
+    EXPECT_EQ(object->QueryInterface(com::kIID_IClassFactory, &out), com::E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(object->QueryInterface(kIID_ZOLT, nullptr), com::E_POINTER);
+}
+
+TEST_F(ZoltObject, ResolvesNamesInAnyLetterCase) {
+    std::vector<DISPID> ids;
+    EXPECT_EQ(object->GetIDsOfNames({"GVERIFICA_DATA_ATUAL", "outvntmsg_ret", "InVntBanco_Dados", "OUTVNTDATA_ATUAL"},
+                                    ids),
+              com::S_OK);
+    EXPECT_EQ(ids, (std::vector<DISPID>{kServerDate, 3, 4, 0}));
+
+    EXPECT_EQ(object->GetIDsOfNames({"gVerifica_Data_Atual", "InVntPedido_ID", "outvntMsg_Ret"}, ids),
+              com::DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(ids, (std::vector<DISPID>{kServerDate, -1, 3}));
+    EXPECT_EQ(object->GetIDsOfNames({"gNada", "outvntMsg_Ret"}, ids), com::DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(ids, (std::vector<DISPID>{-1, -1}));
+}
+
+TEST_F(ZoltObject, RefusesCallsThatDoNotFitTheMethod) {
+    Variant a, b, c, d, e, f;
+    com::DispParams too_many{{&a, &b, &c, &d, &e, &f}, {}};
+    EXPECT_EQ(object->Invoke(kServerDate, too_many, nullptr, nullptr), com::DISP_E_BADPARAMCOUNT);
+    com::DispParams mixed_too_many{{&a, &b, &c}, {{3, &d}, {4, &e}, {0, &f}}};
+    EXPECT_EQ(object->Invoke(kServerDate, mixed_too_many, nullptr, nullptr), com::DISP_E_BADPARAMCOUNT);
+
+    com::DispParams beyond{{}, {{5, &a}}};
+    EXPECT_EQ(object->Invoke(kServerDate, beyond, nullptr, nullptr), com::DISP_E_PARAMNOTFOUND);
+    com::DispParams twice{{&a}, {{0, &b}}};
+    EXPECT_EQ(object->Invoke(kServerDate, twice, nullptr, nullptr), com::DISP_E_PARAMNOTFOUND);
+
+    com::DispParams none;
+    EXPECT_EQ(object->Invoke(0x60030010, none, nullptr, nullptr), com::DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(object->Invoke(0, none, nullptr, nullptr), com::DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(ZoltObject, CallsByPositionAndByNameAlike) {
+    Variant user = Variant::long_(2), kind = sql_server();
+    Variant positional_date, positional_message("as passed");
+    com::DispParams positional{{&positional_date, &user, &connection, &positional_message, &kind}, {}};
+    Variant positional_result;
+    ASSERT_EQ(object->Invoke(kServerDate, positional, &positional_result, nullptr), com::S_OK);
+    EXPECT_EQ(positional_result, Variant(true));
+    EXPECT_EQ(positional_date, Variant(today()));
+    EXPECT_EQ(positional_message, Variant("as passed"));
+
+    Variant named_date, named_message("as passed"), named_result;
+    com::DispParams named{{&named_date}, {{4, &kind}, {2, &connection}, {3, &named_message}, {1, &user}}};
+    ASSERT_EQ(object->Invoke(kServerDate, named, &named_result, nullptr), com::S_OK);
+    EXPECT_EQ(named_result, Variant(true));
+    EXPECT_EQ(named_date, Variant(today()));
+}
+
+TEST_F(ZoltObject, PassesLeftOutArgumentsAsEmpty) {
+    // No connection: the method's own handler reports the failure in the message.
+    Variant user = Variant::long_(2), message, result("unset");
+    com::DispParams params{{}, {{1, &user}, {3, &message}}};
+    ASSERT_EQ(object->Invoke(kServerDate, params, &result, nullptr), com::S_OK);
+    EXPECT_EQ(result, Variant(false));
+    EXPECT_EQ(message, Variant(kItemUnavailable));
+}
+
+// Every method, called with no argument at all (not even a connection),
+// completes and answers a Boolean, or the Integer 10 of a call that did not.
+TEST_F(ZoltObject, AnswersEveryMethodWithoutArguments) {
+    for (const auto& method : zolt_interface().methods) {
+        com::DispParams none;
+        Variant result;
+        ASSERT_EQ(object->Invoke(method.dispid, none, &result, nullptr), com::S_OK) << method.name;
+        if (method.result_kind == "Boolean")
+            EXPECT_EQ(result.type(), automation::VarType::Bool) << method.name;
+        else
+            EXPECT_EQ(result, Variant(int16_t{10})) << method.name;
+    }
+}
+
+// No method of ours reports a failing status in normal operation; this is
+// what a late-bound caller would get if one did.
+TEST(Invoke, ReportsAFailedMethodAsAnException) {
+    com::ExcepInfo excep;
+    com::set_error_info({91, "Object variable not set", ""});
+    EXPECT_EQ(exception_status(com::E_FAIL, &excep), com::DISP_E_EXCEPTION);
+    EXPECT_EQ(excep.number, 91);
+    EXPECT_EQ(excep.description, "Object variable not set");
+    EXPECT_EQ(excep.source, kProgId);
+
+    EXPECT_EQ(exception_status(com::E_NOTIMPL, &excep), com::DISP_E_EXCEPTION);
+    EXPECT_EQ(excep.number, com::E_NOTIMPL);
+    EXPECT_EQ(excep.description, "Not implemented");
+
+    com::set_error_info({5, "Invalid procedure call", "SqlFormatter"});
+    EXPECT_EQ(exception_status(com::E_FAIL, nullptr), com::DISP_E_EXCEPTION);
+    EXPECT_EQ(com::take_error_info().number, 0);  // taken even when nobody asked for it
+}
+
+// ---- Class factory and unloading ---------------------------------------------------
+
+TEST(Exports, OffersAFactoryForZoltOnly) {
+    void* out = &out;
+    const Guid other = Guid::from("{A7C63F8E-E019-11D6-AA31-0002440A28C8}");
+    EXPECT_EQ(DllGetClassObject(&other, &com::kIID_IClassFactory, &out), com::CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+
+    com::IClassFactory* factory = nullptr;
+    ASSERT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)), com::S_OK);
+    auto* outer = reinterpret_cast<com::IUnknown*>(factory);
+    EXPECT_EQ(factory->CreateInstance(outer, com::kIID_IUnknown, &out), com::CLASS_E_NOAGGREGATION);
+    const long before = live_objects();
+    EXPECT_EQ(factory->CreateInstance(nullptr, com::kIID_IClassFactory, &out), com::E_NOINTERFACE);
+    EXPECT_EQ(live_objects(), before);  // the refused object did not stay alive
+    factory->Release();
+}
+
+TEST(Exports, StaysLoadedWhileAnObjectOrALockLives) {
+    ASSERT_EQ(DllCanUnloadNow(), com::S_OK);
+    com::IDispatch* object = new_object();
+    EXPECT_EQ(live_objects(), 1);
+    EXPECT_EQ(DllCanUnloadNow(), com::S_FALSE);
+    object->AddRef();
+    object->Release();
+    EXPECT_EQ(DllCanUnloadNow(), com::S_FALSE);
+    object->Release();
+    EXPECT_EQ(live_objects(), 0);
+    EXPECT_EQ(DllCanUnloadNow(), com::S_OK);
+
+    com::IClassFactory* factory = nullptr;
+    ASSERT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)), com::S_OK);
+    factory->LockServer(true);
+    EXPECT_EQ(DllCanUnloadNow(), com::S_FALSE);
+    factory->LockServer(false);
+    EXPECT_EQ(DllCanUnloadNow(), com::S_OK);
+    factory->Release();
+}
+
+// ---- Registration and creation by ProgID ----------------------------------------------
+
+class Registry : public ::testing::Test {
+protected:
+    Registry() {
+        if (const char* previous = std::getenv("ZOLT_REGISTRY")) previous_ = previous;
+        folder_ = std::filesystem::temp_directory_path() / ("zolt-registry-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+        ::setenv("ZOLT_REGISTRY", (folder_ / "registry").c_str(), 1);
+    }
+    ~Registry() override {
+        if (previous_)
+            ::setenv("ZOLT_REGISTRY", previous_->c_str(), 1);
+        else
+            ::unsetenv("ZOLT_REGISTRY");
+        std::filesystem::remove_all(folder_);
+    }
+    std::filesystem::path folder_;
+
+private:
+    std::optional<std::string> previous_;
+};
+
+const std::string kClassKey = "CLSID\\" + kClsidZOLT.to_string();
+const com::RegistryEntry kForeign{"CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32", "",
+                                  "/opt/other = library.so"};
+
+TEST_F(Registry, KeepsEntriesByKeyAndNameInAnyLetterCase) {
+    com::registry::write({kForeign, {"Some\\Key", "Named Value", "one"}, {"Some\\Key", "", "default"}});
+    com::registry::write({{"SOME\\KEY", "named value", "two"}});
+    EXPECT_EQ(com::registry::value("some\\key", "Named Value"), "two");
+    EXPECT_EQ(com::registry::value("Some\\Key"), "default");
+    EXPECT_EQ(com::registry::value(kForeign.key), kForeign.value);
+    EXPECT_EQ(com::registry::read().size(), 3u);
+
+    com::registry::remove({{"some\\key", "", "whatever"}});
+    EXPECT_EQ(com::registry::value("Some\\Key"), std::nullopt);
+    EXPECT_EQ(com::registry::value("Some\\Key", "Named Value"), "two");
+}
+
+TEST_F(Registry, RegistersAndUnregistersExactlyItsOwnEntries) {
+    com::registry::write({kForeign});
+    ASSERT_EQ(DllRegisterServer(), com::S_OK);
+    ASSERT_EQ(DllRegisterServer(), com::S_OK);  // again: nothing doubles
+    const auto entries = com::registry::read();
+
+    auto library = com::registry::value(kClassKey + "\\InprocServer32");
+    ASSERT_TRUE(library);
+    EXPECT_TRUE(std::filesystem::equivalent(*library, std::string(ZOLT_LIBRARY_DIR) + "/libTvrZOLT22.so"));
+    EXPECT_EQ(com::registry::value(kClassKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(com::registry::value(kClassKey + "\\ProgID"), kProgId);
+    EXPECT_EQ(com::registry::value(std::string(kProgId) + "\\CLSID"), kClsidZOLT.to_string());
+    EXPECT_EQ(com::registry::value("TypeLib\\" + kLibId.to_string() + "\\1.0"), "TvrZOLT22");
+    EXPECT_EQ(com::registry::value("Interface\\" + kIID_ZOLT.to_string()), "_ZOLT");
+    EXPECT_EQ(com::registry::value("Interface\\" + kIID_ZOLT.to_string() + "\\TypeLib"), kLibId.to_string());
+    std::set<std::pair<std::string, std::string>> places;
+    for (const auto& entry : entries) places.emplace(entry.key, entry.name);
+    EXPECT_EQ(places.size(), entries.size());
+
+    ASSERT_EQ(DllUnregisterServer(), com::S_OK);
+    EXPECT_EQ(com::registry::read(), std::vector<com::RegistryEntry>{kForeign});
+}
+
+TEST_F(Registry, CreatesByProgIdThroughTheLibrary) {
+    ASSERT_EQ(DllRegisterServer(), com::S_OK);
+    const long before = live_objects();
+    com::IDispatch* object = com::create_object("tvrzolt22.zolt");
+    ASSERT_TRUE(object);
+    EXPECT_EQ(live_objects(), before + 1);
+    EXPECT_EQ(object->GetTypeInfo().name, "_ZOLT");
+    object->Release();
+    EXPECT_EQ(live_objects(), before);
+}
+
+TEST_F(Registry, ExplainsWhyAnObjectCannotBeCreated) {
+    auto reason = [](std::string_view progid) -> std::string {
+        try {
+            com::create_object(progid)->Release();
+        } catch (const AutomationError& error) {
+            EXPECT_EQ(error.number(), 429);
+            return error.description();
+        }
+        return "created";
+    };
+    EXPECT_NE(reason(kProgId).find("not registered"), std::string::npos);
+
+    const std::string clsid = "{00000000-1111-2222-3333-444444444444}";
+    com::registry::write({{"Test.NoClass\\CLSID", "", clsid}, {"Test.Missing\\CLSID", "", kClsidZOLT.to_string()}});
+    EXPECT_NE(reason("Test.NoClass").find("no InprocServer32"), std::string::npos);
+
+    com::registry::write({{kClassKey + "\\InprocServer32", "", (folder_ / "libMissing.so").string()}});
+    EXPECT_NE(reason("Test.Missing").find("cannot load"), std::string::npos);
+
+    // A real library that is not a server.
+    com::registry::write({{kClassKey + "\\InprocServer32", "", std::string(ZOLT_LIBRARY_DIR) + "/libzolt_platform.so"}});
+    EXPECT_NE(reason("Test.Missing").find("no export DllGetClassObject"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zolt::component
