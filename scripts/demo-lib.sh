@@ -15,11 +15,23 @@ section() {
     printf '\n==================== %s ====================\n' "$1"
 }
 
+# A word as it would be typed: plain, or in single quotes.
+shell_word() {
+    if [[ "$1" =~ ^[A-Za-z0-9_./:=@+-]+$ ]]; then
+        printf '%s' "$1"
+    else
+        printf "'%s'" "${1//\'/\'\\\'\'}"
+    fi
+}
+
 show() {
     local title="$1" method="$2"
     shift 2
     printf '\n--- %s\n$ zolt call %s' "$title" "$method"
-    printf ' %q' "$@"
+    local word
+    for word in --db "$ZOLT_DEMO_DB" "$@"; do
+        printf ' %s' "$(shell_word "$word")"
+    done
     printf '\n'
     local status=0
     "$ZOLT" call "$method" --db "$ZOLT_DEMO_DB" "$@" | sed 's/^/    /' || status=$?
