@@ -50,7 +50,9 @@ Recordset::~Recordset() {
 void Recordset::open(const Variant& source, const Variant& active_connection, int, int, int) {
     if (state() == 1)
         detail::raise(detail::kObjectOpen, kRecordset);
-    const Variant statement = automation::value_of(source);
+    // The statement text, read through an object's default value when needed.
+    const Variant read_source = source.is_text() ? Variant() : automation::value_of(source);
+    const Variant& statement = source.is_text() ? source : read_source;
     if (!statement.is_text())
         detail::raise(detail::kBadArguments, kRecordset);
 
