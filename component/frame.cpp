@@ -44,7 +44,7 @@ void Handler::handle(const automation::AutomationError& error) {
 }
 
 com::HRESULT Handler::report(const automation::AutomationError& error) {
-    com::set_error_info({error.number(), error.description(), error.source().empty() ? "TvrZOLT22" : error.source()});
+    com::set_error_info({error.number(), error.description(), error.source()});
     return com::E_FAIL;
 }
 

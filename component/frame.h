@@ -38,6 +38,8 @@ public:
     Handler(std::string_view method, std::string_view user_message, TrailerForm form, const Variant& user_id,
             Variant& message)
         : method_(method), user_message_(user_message), form_(form), user_id_(user_id), message_(message) {}
+    // The handler keeps a reference to the user id: a temporary would not outlive it.
+    Handler(std::string_view, std::string_view, TrailerForm, const Variant&&, Variant&) = delete;
 
     void step(int number) { step_ = number; }
     int current_step() const { return step_; }
