@@ -170,6 +170,7 @@ ProcedureCatalog::Procedure ProcedureCatalog::compile(const std::string& name, c
                                      ", which is not one of its parameters.");
             entry.parameter_of[static_cast<std::size_t>(position)] = declared;
         }
+        procedure.writes = procedure.writes || !sqlite3_stmt_readonly(entry.statement.get());
         procedure.body.push_back(std::move(entry));
     }
     return procedure;
@@ -220,6 +221,21 @@ ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
     return compiled_.insert_or_assign(key, std::move(procedure)).first->second;
 }
 
+void ProcedureCatalog::roll_back(bool outermost) {
+    // A failing statement may already have ended the transaction; undoing
+    // what is left is all that matters here, so failures are not reported.
+    auto step = [](sqlite3_stmt* statement) {
+        sqlite3_step(statement);
+        sqlite3_reset(statement);
+    };
+    if (!outermost) {
+        step(control(rollback_to_, "ROLLBACK TO zolt_procedure"));
+        step(control(release_, "RELEASE zolt_procedure"));
+    } else if (!sqlite3_get_autocommit(db_)) {
+        step(control(rollback_, "ROLLBACK"));
+    }
+}
+
 ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
     Procedure& procedure = find(call.procedure);
     const auto& parameters = procedure.parameters;
@@ -234,10 +250,19 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
     for (std::size_t i = 0; i < parameters.size(); ++i)
         values.push_back(convert(procedure.name, parameters[i], call.arguments[i]));
 
-    // Writes take the database's write lock at once, so that two sessions
-    // running procedures wait for each other instead of deadlocking.
+    // A body of several statements runs in one transaction (a savepoint
+    // inside the caller's own). One that writes takes the write lock at once,
+    // so that sessions running procedures wait for each other instead of
+    // deadlocking; one that only reads sees one state of the database
+    // throughout. A single statement is atomic on its own.
+    const bool transaction = procedure.body.size() > 1;
     const bool outermost = sqlite3_get_autocommit(db_) != 0;
-    run(db_, outermost ? control(begin_, "BEGIN IMMEDIATE") : control(savepoint_, "SAVEPOINT zolt_procedure"));
+    if (transaction) {
+        if (!outermost)
+            run(db_, control(savepoint_, "SAVEPOINT zolt_procedure"));
+        else
+            run(db_, procedure.writes ? control(begin_immediate_, "BEGIN IMMEDIATE") : control(begin_, "BEGIN"));
+    }
     ado::ResultSet answer;
     try {
         for (auto& entry : procedure.body) {
@@ -249,22 +274,13 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
             if (result.has_result)
                 answer = std::move(result);
         }
-        run(db_, outermost ? control(commit_, "COMMIT") : control(release_, "RELEASE zolt_procedure"));
+        if (transaction)
+            run(db_, outermost ? control(commit_, "COMMIT") : control(release_, "RELEASE zolt_procedure"));
     } catch (...) {
         for (auto& entry : procedure.body)
             sqlite3_clear_bindings(entry.statement.get());
-        // A failing statement may already have ended the transaction; undoing
-        // what is left is all that matters here.
-        if (outermost) {
-            if (!sqlite3_get_autocommit(db_))
-                sqlite3_step(control(rollback_, "ROLLBACK"));
-            sqlite3_reset(rollback_.get());
-        } else {
-            sqlite3_step(control(rollback_to_, "ROLLBACK TO zolt_procedure"));
-            sqlite3_reset(rollback_to_.get());
-            sqlite3_step(control(release_, "RELEASE zolt_procedure"));
-            sqlite3_reset(release_.get());
-        }
+        if (transaction)
+            roll_back(outermost);
         throw;
     }
     return answer;

@@ -30,15 +30,17 @@ private:
         std::string name;
         std::vector<Parameter> parameters;
         std::vector<BodyStatement> body;
+        bool writes = false;  // some statement of the body changes the database
     };
 
     Procedure compile(const std::string& name, const std::string& parameters, const std::string& body) const;
     Procedure& find(const std::string& name);
     sqlite3_stmt* control(StatementPtr& slot, const char* sql);
+    void roll_back(bool outermost);
 
     sqlite3* db_;
     std::unordered_map<std::string, Procedure> compiled_;  // by upper-case name
-    StatementPtr begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
+    StatementPtr begin_immediate_, begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
 };
 
 }  // namespace zolt::sqlite

@@ -4,7 +4,6 @@
 #include <time.h>
 
 #include <cmath>
-#include <cstring>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -40,11 +39,15 @@ constexpr int64_t kMillisecondsPerDay = 86400000;
 // The Julian day of automation date zero (30/12/1899), in milliseconds.
 constexpr int64_t kSerialZeroMilliseconds = 2415018 * kMillisecondsPerDay + kMillisecondsPerDay / 2;
 
+// True for a declared type naming a date or a time (DATE, DATETIME,
+// TIMESTAMP ...), in any letter case.
 bool is_date_type(const char* declared) {
     if (!declared)
         return false;
-    for (const char* p = declared; *p; ++p) {
-        if (strncasecmp(p, "DATE", 4) == 0 || strncasecmp(p, "TIME", 4) == 0)
+    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    for (const char* p = declared; p[0] && p[1] && p[2] && p[3]; ++p) {
+        const char a = lower(p[0]), b = lower(p[1]), c = lower(p[2]), d = lower(p[3]);
+        if ((a == 'd' && b == 'a' && c == 't' && d == 'e') || (a == 't' && b == 'i' && c == 'm' && d == 'e'))
             return true;
     }
     return false;
