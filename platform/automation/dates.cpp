@@ -214,6 +214,8 @@ Date make_date(int year, int month, int day, int hour, int minute, double second
     const int64_t whole_years = (months >= 0 ? months : months - 11) / 12;
     const int64_t first = days_from_civil(whole_years, months - whole_years * 12 + 1, 1);
     const double seconds = hour * 3600.0 + minute * 60.0 + second;
+    if (!std::isfinite(seconds) || std::fabs(seconds) > 1e15)
+        throw AutomationError::overflow();
     const double day_seconds = seconds - std::floor(seconds / kSecondsPerDay) * kSecondsPerDay;
     const int64_t days = first + day - 1 - kDayZero + static_cast<int64_t>(std::floor(seconds / kSecondsPerDay));
     return serial_of(days, day_seconds);
