@@ -20,6 +20,9 @@ using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 // expression column carrying it comes back as a Date.
 inline constexpr unsigned kDateSubtype = 'D';
 
+// How long a statement waits for another connection's lock before failing.
+inline constexpr int kBusyTimeoutMs = 10000;
+
 // Raises the connection's last error as a provider error.
 [[noreturn]] void raise_engine_error(sqlite3* db);
 

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <chrono>
 #include <cmath>
 #include <list>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/sqlite/engine.h"
@@ -22,11 +24,33 @@ using automation::Variant;
 
 void raise_engine_error(sqlite3* db) { raise_provider_error(sqlite3_errmsg(db)); }
 
+namespace {
+
+// Sessions sharing one in-memory database lock its tables rather than a
+// file, and the busy timeout does not wait for those locks: wait for them the
+// same way, trying again from the start.
+template <class Attempt>
+int waiting_for_table_locks(Attempt attempt) {
+    int rc = attempt();
+    if ((rc & 0xff) != SQLITE_LOCKED)
+        return rc;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    while ((rc & 0xff) == SQLITE_LOCKED && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        rc = attempt();
+    }
+    return rc;
+}
+
+}  // namespace
+
 StatementPtr prepare(sqlite3* db, std::string_view sql, std::string_view& tail, bool persistent) {
     sqlite3_stmt* statement = nullptr;
     const char* end = nullptr;
-    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
-                                      persistent ? SQLITE_PREPARE_PERSISTENT : 0, &statement, &end);
+    const int rc = waiting_for_table_locks([&] {
+        return sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
+                                  persistent ? SQLITE_PREPARE_PERSISTENT : 0, &statement, &end);
+    });
     if (rc != SQLITE_OK)
         raise_engine_error(db);
     tail = sql.substr(static_cast<std::size_t>(end - sql.data()));
@@ -111,11 +135,16 @@ struct ResetOnExit {
 ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement) {
     ResetOnExit reset{statement};
     ado::ResultSet result;
+    int rc = waiting_for_table_locks([&] {
+        const int first = sqlite3_step(statement);
+        if ((first & 0xff) == SQLITE_LOCKED)
+            sqlite3_reset(statement);
+        return first;
+    });
     const int columns = sqlite3_column_count(statement);
     if (columns == 0) {
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        }
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(statement);
         if (rc != SQLITE_DONE)
             raise_engine_error(db);
         return result;
@@ -135,8 +164,7 @@ ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement) {
         result.columns.emplace_back(sqlite3_column_name(statement, i));
         is_date[i] = is_date_type(sqlite3_column_decltype(statement, i));
     }
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) {
         auto& row = result.rows.emplace_back();
         row.reserve(static_cast<std::size_t>(columns));
         for (int i = 0; i < columns; ++i)
@@ -287,8 +315,6 @@ public:
     }
 
 private:
-    static constexpr int kBusyTimeoutMs = 10000;
-
     // A single statement is kept for its next use; a script of several runs
     // statement by statement and answers with the last result set it made.
     ado::ResultSet prepare_and_run(const std::string& sql, std::string_view engine_sql) {
