@@ -19,8 +19,8 @@ std::string date_literal(const Variant& value) {
     return automation::to_text(outside::writer().WriteDate(value, no_operator));
 }
 
-bool record_item_operation(outside::KeyGenerator& keys, std::string& kind, int32_t operation,
-                           const Variant& user_text, int32_t key, std::string& message, std::string& connection) {
+bool record_item_operation(outside::KeyGenerator& keys, std::string& kind, int32_t operation, const Variant& user_text,
+                           int32_t key, std::string& message, std::string& connection) {
     auto& formatter = outside::formatter();
     int32_t entity = kItemEntity;
     int32_t user_id = automation::to_long(formatter.NumberValue(user_text));

@@ -51,7 +51,7 @@ std::string date_literal(const Variant& value);
 
 // Records an item write with the key generator: the user id is read from its
 // text, the key as a number. Answers what RecordOperation answered.
-bool record_item_operation(outside::KeyGenerator& keys, std::string& kind, int32_t operation,
-                           const Variant& user_text, int32_t key, std::string& message, std::string& connection);
+bool record_item_operation(outside::KeyGenerator& keys, std::string& kind, int32_t operation, const Variant& user_text,
+                           int32_t key, std::string& message, std::string& connection);
 
 }  // namespace zolt::component::items

@@ -39,8 +39,8 @@ HRESULT ZOLT::gExclui_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& 
         } else {
             h.step(40);
             auto& formatter = outside::formatter();
-            ExecText(h.statement, "SP_QBX_EXC_PEDIDO_ITEM_OLT1") << formatter.SqlNumber(InVntPedido_Item_ID)
-                                                                 << formatter.SqlNumber(invntUsuario_Internet_ID);
+            ExecText(h.statement, "SP_QBX_EXC_PEDIDO_ITEM_OLT1")
+                << formatter.SqlNumber(InVntPedido_Item_ID) << formatter.SqlNumber(invntUsuario_Internet_ID);
         }
 
         h.step(50);

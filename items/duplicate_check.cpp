@@ -34,9 +34,9 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Va
         } else {
             // The procedure takes part, order, item in that order.
             h.step(40);
-            ExecText(h.statement, "SP_QBX_DUP_PEDIDO_ITEM_OLT1") << formatter.SqlNumber(InVntPeca_ID)
-                                                                 << formatter.SqlNumber(InVntPedido_ID)
-                                                                 << formatter.SqlNumber(InVntPedido_Item_ID);
+            ExecText(h.statement, "SP_QBX_DUP_PEDIDO_ITEM_OLT1")
+                << formatter.SqlNumber(InVntPeca_ID) << formatter.SqlNumber(InVntPedido_ID)
+                << formatter.SqlNumber(InVntPedido_Item_ID);
         }
 
         h.step(50);
@@ -67,17 +67,18 @@ bool ZOLT::mTrataSP_QBX_DUP_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
     bool result = false;
     Handler h("mTrataSP_QBX_DUP_PEDIDO_ITEM_OLT1", kOracleUnavailable, TrailerForm::Emulation, user_text, message);
     h.run_private([&] {
-        auto& formatter = outside::formatter();
         // A new item (id 0) collides with every live item of the order; an
         // existing one with every other.
         h.step(10);
-        const bool new_item =
-            automation::is_true(automation::equals(formatter.NumberValue(Variant(pedido_item_id)), Variant(int16_t{0})));
+        auto& formatter = outside::formatter();
+        const bool new_item = automation::is_true(
+            automation::equals(formatter.NumberValue(Variant(pedido_item_id)), Variant(int16_t{0})));
 
         h.step(20);
-        h.statement = " SELECT COUNT ( * ) AS CONTADOR "
-                      " FROM PEDIDO_ITEM "
-                      " WHERE ";
+        h.statement =
+            " SELECT COUNT ( * ) AS CONTADOR "
+            " FROM PEDIDO_ITEM "
+            " WHERE ";
         h.step(30);
         h.statement += " PECA_ID =  " + text(formatter.SqlNumber(Variant(peca_id))) + " AND ";
         if (new_item) {

@@ -18,7 +18,6 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
     Handler h("gInclui_Campos_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
-        auto& formatter = outside::formatter();
         h.step(10);
         Variant no_item, flag("I");
         bool valid = false;
@@ -30,6 +29,7 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
 
         if (is_oracle(InVntBanco_Dados)) {
             h.step(20);
+            auto& formatter = outside::formatter();
             std::string kind = kind_text(InVntBanco_Dados);
             std::string connection = connection_text(InVntConecta_DB);
             std::string data_embarque = text(formatter.TextValue(InVntData_Embarque));
@@ -45,6 +45,7 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
                 return;
         } else {
             h.step(40);
+            auto& formatter = outside::formatter();
             ExecText(h.statement, "SP_QBX_INC_PEDIDO_ITEM_OLT1")
                 << formatter.SqlDate(InVntData_Embarque) << formatter.SqlNumber(InVntPeca_ID)
                 << formatter.SqlNumber(InVntPedido_ID) << formatter.SqlNumber(InVntQtde_Pedida)
@@ -61,7 +62,7 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
         h.step(70);
         const Variant key = answer->field_object("PEDIDO_ITEM_ID");
         if (automation::is_true(automation::not_equals(key, Variant(int16_t{0}))))
-            OutVntPedido_Item_ID = formatter.NumberValue(key);
+            OutVntPedido_Item_ID = outside::formatter().NumberValue(key);
 
         h.step(80);
         answer->close();
@@ -70,9 +71,9 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
 }
 
 bool ZOLT::mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& connection, std::string& data_embarque,
-                                             int32_t& peca_id, int32_t& pedido_id, int32_t& qtde_pedida,
-                                             int32_t& one, int32_t& user_id, std::string& statement,
-                                             Variant& message, Variant& user_text) {
+                                             int32_t& peca_id, int32_t& pedido_id, int32_t& qtde_pedida, int32_t& one,
+                                             int32_t& user_id, std::string& statement, Variant& message,
+                                             Variant& user_text) {
     bool result = false;
     Handler h("mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1", kOracleUnavailable, TrailerForm::Emulation, user_text, message);
     h.run_private([&] {
@@ -93,15 +94,16 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         }
 
         h.step(40);
-        h.statement = " INSERT "
-                      " INTO PEDIDO_ITEM "
-                      " ( PEDIDO_ITEM_ID , "
-                      " DATA_EMBARQUE , "
-                      " PECA_ID , "
-                      " PEDIDO_ID , "
-                      " QTDE_PEDIDA , "
-                      " TAB_STATUS_ID ) "
-                      " VALUES ";
+        h.statement =
+            " INSERT "
+            " INTO PEDIDO_ITEM "
+            " ( PEDIDO_ITEM_ID , "
+            " DATA_EMBARQUE , "
+            " PECA_ID , "
+            " PEDIDO_ID , "
+            " QTDE_PEDIDA , "
+            " TAB_STATUS_ID ) "
+            " VALUES ";
         h.step(50);
         h.statement += " (  " + items::number_literal(Variant(key)) + " , ";
         h.step(60);

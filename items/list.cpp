@@ -8,7 +8,9 @@ namespace zolt::component {
 namespace {
 
 // A new array of count Empty elements, indexed from 0.
-Variant new_array(int32_t count) { return Variant(automation::Array{0, std::vector<Variant>(count)}); }
+Variant new_array(int32_t count) {
+    return Variant(automation::Array{0, std::vector<Variant>(count)});
+}
 
 }  // namespace
 
@@ -22,7 +24,6 @@ HRESULT ZOLT::gConsulta_Campos_LIS_PEDIDO_ITEM(Variant& InVntPedido_ID, Variant&
     Handler h("gConsulta_Campos_LIS_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
-        auto& formatter = outside::formatter();
         if (is_oracle(InVntBanco_Dados)) {
             h.step(10);
             std::string kind = kind_text(InVntBanco_Dados);
@@ -34,7 +35,7 @@ HRESULT ZOLT::gConsulta_Campos_LIS_PEDIDO_ITEM(Variant& InVntPedido_ID, Variant&
                 return;
         } else {
             h.step(30);
-            ExecText(h.statement, "SP_QBX_CON_LIS_PED_ITEM_OLT1") << formatter.SqlNumber(InVntPedido_ID);
+            ExecText(h.statement, "SP_QBX_CON_LIS_PED_ITEM_OLT1") << outside::formatter().SqlNumber(InVntPedido_ID);
         }
 
         h.step(40);
@@ -66,6 +67,7 @@ HRESULT ZOLT::gConsulta_Campos_LIS_PEDIDO_ITEM(Variant& InVntPedido_ID, Variant&
 
         // The count drives the loop; row i fills element i of every array.
         h.step(90);
+        auto& formatter = outside::formatter();
         const int32_t last = count - 1;
         for (int32_t i = 0; i <= last; ++i) {
             h.step(100);
@@ -98,8 +100,8 @@ bool ZOLT::mTrataSP_QBX_CON_LIS_PED_ITEM_OLT1(std::string& kind, std::string& co
         h.step(10);
         h.statement = items::kLiveItemColumnsAndJoin;
         h.step(20);
-        h.statement += " AND PEDIDO_ITEM.PEDIDO_ID =  " + text(outside::formatter().NumberValue(Variant(pedido_id))) +
-                       " ";
+        h.statement +=
+            " AND PEDIDO_ITEM.PEDIDO_ID =  " + text(outside::formatter().NumberValue(Variant(pedido_id))) + " ";
         h.step(30);
         h.statement += items::kLiveItemFilter;
         h.step(40);

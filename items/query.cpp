@@ -9,15 +9,14 @@ constexpr std::string_view kOrderNotFound = "Não foi encontrado o pedido inform
 }  // namespace
 
 HRESULT ZOLT::gConsulta_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& OutVntData_Embarque,
-                                           Variant& OutVntPeca_ID, Variant& OutVntPedido_ID,
-                                           Variant& OutVntQtde_Pedida, Variant& OutVntCod_Peca,
-                                           Variant& invntUsuario_Internet_ID, Variant& InVntConecta_DB,
-                                           Variant& outvntMsg_Ret, Variant& InVntBanco_Dados, Variant& result) {
+                                           Variant& OutVntPeca_ID, Variant& OutVntPedido_ID, Variant& OutVntQtde_Pedida,
+                                           Variant& OutVntCod_Peca, Variant& invntUsuario_Internet_ID,
+                                           Variant& InVntConecta_DB, Variant& outvntMsg_Ret, Variant& InVntBanco_Dados,
+                                           Variant& result) {
     start_result(result);
     Handler h("gConsulta_Campos_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
-        auto& formatter = outside::formatter();
         if (is_oracle(InVntBanco_Dados)) {
             h.step(10);
             std::string kind = kind_text(InVntBanco_Dados);
@@ -25,12 +24,11 @@ HRESULT ZOLT::gConsulta_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant
             int32_t pedido_item_id = id_value(InVntPedido_Item_ID);
             Variant user = user_text(invntUsuario_Internet_ID);
             h.step(20);
-            if (!mTrataSP_QBX_CON_PEDIDO_ITEM_OLT1(kind, connection, pedido_item_id, h.statement, outvntMsg_Ret,
-                                                   user))
+            if (!mTrataSP_QBX_CON_PEDIDO_ITEM_OLT1(kind, connection, pedido_item_id, h.statement, outvntMsg_Ret, user))
                 return;
         } else {
             h.step(30);
-            ExecText(h.statement, "SP_QBX_CON_PEDIDO_ITEM_OLT1") << formatter.SqlNumber(InVntPedido_Item_ID);
+            ExecText(h.statement, "SP_QBX_CON_PEDIDO_ITEM_OLT1") << outside::formatter().SqlNumber(InVntPedido_Item_ID);
         }
 
         h.step(40);
@@ -45,6 +43,7 @@ HRESULT ZOLT::gConsulta_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant
         h.step(60);
         OutVntData_Embarque = items::shipping_date_text(answer->field_object("data_embarque"));
         h.step(70);
+        auto& formatter = outside::formatter();
         OutVntPeca_ID = formatter.NumberValue(answer->field_object("PECA_ID"));
         h.step(80);
         OutVntPedido_ID = formatter.NumberValue(answer->field_object("PEDIDO_ID"));
@@ -67,8 +66,9 @@ bool ZOLT::mTrataSP_QBX_CON_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         h.step(10);
         h.statement = items::kLiveItemColumnsAndJoin;
         h.step(20);
-        h.statement += " AND PEDIDO_ITEM.PEDIDO_ITEM_ID =  " +
-                       text(outside::formatter().NumberValue(Variant(pedido_item_id))) + " ";
+        h.statement +=
+            " AND PEDIDO_ITEM.PEDIDO_ITEM_ID =  " + text(outside::formatter().NumberValue(Variant(pedido_item_id))) +
+            " ";
         h.step(30);
         h.statement += items::kLiveItemFilter;
         h.step(40);

@@ -15,18 +15,19 @@ HRESULT ZOLT::gConsulta_Status_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant
     Handler h("gConsulta_Status_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
-        auto& formatter = outside::formatter();
         h.step(10);
-        h.statement = " SELECT "
-                      " PEDIDO_ITEM.DATA_EMBARQUE , "
-                      " PEDIDO_ITEM.PECA_ID , "
-                      " PEDIDO_ITEM.PEDIDO_ID , "
-                      " PEDIDO_ITEM.PEDIDO_ITEM_ID , "
-                      " PEDIDO_ITEM.QTDE_PEDIDA , "
-                      " PEDIDO_ITEM.TAB_STATUS_ID  "
-                      " FROM "
-                      " PEDIDO_ITEM  "
-                      " WHERE ";
+        auto& formatter = outside::formatter();
+        h.statement =
+            " SELECT "
+            " PEDIDO_ITEM.DATA_EMBARQUE , "
+            " PEDIDO_ITEM.PECA_ID , "
+            " PEDIDO_ITEM.PEDIDO_ID , "
+            " PEDIDO_ITEM.PEDIDO_ITEM_ID , "
+            " PEDIDO_ITEM.QTDE_PEDIDA , "
+            " PEDIDO_ITEM.TAB_STATUS_ID  "
+            " FROM "
+            " PEDIDO_ITEM  "
+            " WHERE ";
         h.step(20);
         h.statement += " PEDIDO_ITEM.PEDIDO_ITEM_ID =  " + text(formatter.NumberValue(InVntPedido_Item_ID)) + " ";
 

@@ -12,8 +12,8 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
                                                      Variant& InVntData, Variant& invntUsuario_Internet_ID,
                                                      Variant& InVntConecta_DB, Variant& outvntMsg_Ret,
                                                      Variant& InVntBanco_Dados, bool& result) {
-    Handler h("mVerifica_Dupli_Pedido_Item_Fornecedor", kItemUnavailable, TrailerForm::Public,
-              invntUsuario_Internet_ID, outvntMsg_Ret);
+    Handler h("mVerifica_Dupli_Pedido_Item_Fornecedor", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
+              outvntMsg_Ret);
     return h.run([&] {
         h.step(10);
         result = false;
@@ -37,12 +37,13 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
 
         // Confirmed items of that supplier shipping on the same day.
         h.step(70);
-        h.statement = " SELECT "
-                      " Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador "
-                      " FROM "
-                      " PEDIDO_ITEM , Pedido "
-                      " WHERE Pedido_Item.Pedido_ID = Pedido.Pedido_ID "
-                      " And Pedido_Item.Tab_Status_ID = 510 ";
+        h.statement =
+            " SELECT "
+            " Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador "
+            " FROM "
+            " PEDIDO_ITEM , Pedido "
+            " WHERE Pedido_Item.Pedido_ID = Pedido.Pedido_ID "
+            " And Pedido_Item.Tab_Status_ID = 510 ";
         h.step(80);
         h.statement += " And Pedido.Fornecedor_ID = " + items::number_literal(Variant(supplier_id));
         h.step(90);
@@ -68,8 +69,8 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
         const int32_t count = automation::to_long(formatter.NumberValue(answer->field_object("Contador")));
         h.step(160);
         if (count > 0) {
-            outvntMsg_Ret = Variant("Existe(m) " + std::to_string(count) +
-                                    " peças(s) confirmada(s) para o fornecedor nesta data.");
+            outvntMsg_Ret =
+                Variant("Existe(m) " + std::to_string(count) + " peças(s) confirmada(s) para o fornecedor nesta data.");
             answer->close();
             return;
         }

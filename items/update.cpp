@@ -18,18 +18,18 @@ HRESULT ZOLT::gAltera_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& 
     Handler h("gAltera_Campos_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
-        auto& formatter = outside::formatter();
         h.step(10);
         Variant flag("A");
         bool valid = false;
-        check(self().mConsiste_Campos_Pedido_Item(InVntPedido_Item_ID, InVntData_Embarque, InVntPeca_ID,
-                                                  InVntPedido_ID, InVntQtde_Pedida, invntUsuario_Internet_ID,
-                                                  InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados, flag, valid));
+        check(self().mConsiste_Campos_Pedido_Item(InVntPedido_Item_ID, InVntData_Embarque, InVntPeca_ID, InVntPedido_ID,
+                                                  InVntQtde_Pedida, invntUsuario_Internet_ID, InVntConecta_DB,
+                                                  outvntMsg_Ret, InVntBanco_Dados, flag, valid));
         if (!valid)
             return;
 
         if (is_oracle(InVntBanco_Dados)) {
             h.step(20);
+            auto& formatter = outside::formatter();
             std::string kind = kind_text(InVntBanco_Dados);
             std::string connection = connection_text(InVntConecta_DB);
             int32_t pedido_item_id = id_value(InVntPedido_Item_ID);
@@ -41,12 +41,12 @@ HRESULT ZOLT::gAltera_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& 
             int32_t user_id = id_value(invntUsuario_Internet_ID);
             Variant user = user_text(invntUsuario_Internet_ID);
             h.step(30);
-            if (!mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(kind, connection, pedido_item_id, data_embarque, peca_id,
-                                                   pedido_id, qtde_pedida, one, user_id, h.statement, outvntMsg_Ret,
-                                                   user))
+            if (!mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(kind, connection, pedido_item_id, data_embarque, peca_id, pedido_id,
+                                                   qtde_pedida, one, user_id, h.statement, outvntMsg_Ret, user))
                 return;
         } else {
             h.step(40);
+            auto& formatter = outside::formatter();
             ExecText(h.statement, "SP_QBX_ALT_PEDIDO_ITEM_OLT1")
                 << formatter.SqlNumber(InVntPedido_Item_ID) << formatter.SqlDate(InVntData_Embarque)
                 << formatter.SqlNumber(InVntPeca_ID) << formatter.SqlNumber(InVntPedido_ID)
@@ -73,13 +73,14 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
     bool result = false;
     Handler h("mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1", kOracleUnavailable, TrailerForm::Emulation, user_text, message);
     h.run_private([&] {
-        auto& formatter = outside::formatter();
         h.step(10);
-        h.statement = " UPDATE PEDIDO_ITEM "
-                      " SET ";
+        h.statement =
+            " UPDATE PEDIDO_ITEM "
+            " SET ";
         h.step(20);
         h.statement += " DATA_EMBARQUE =  " + items::date_literal(Variant(data_embarque)) + " , ";
         h.step(30);
+        auto& formatter = outside::formatter();
         h.statement += " PECA_ID =  " + text(formatter.SqlNumber(Variant(peca_id))) + " , ";
         h.step(40);
         h.statement += " PEDIDO_ID =  " + text(formatter.SqlNumber(Variant(pedido_id))) + " , ";

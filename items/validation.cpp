@@ -36,6 +36,7 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
     Handler h("mConsiste_Campos_Pedido_Item", kItemUnavailable, TrailerForm::Validation, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
+        h.step(10);
         result = false;
         auto& formatter = outside::formatter();
         // The flag is read afresh for each comparison, trimmed, case-sensitive.
@@ -43,7 +44,6 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
             return automation::trim(text(formatter.TextValue(InVntFlag_Acao))) == flag;
         };
 
-        h.step(10);
         if (flag_is("A") || flag_is("E")) {
             h.step(20);
             if (!check_number("Item do Pedido", InVntPedido_Item_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
@@ -102,8 +102,7 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
             h.step(110);
             Variant status, status_found;
             check(self().gConsulta_Status_PEDIDO_ITEM(InVntPedido_Item_ID, status, invntUsuario_Internet_ID,
-                                                      InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados,
-                                                      status_found));
+                                                      InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados, status_found));
             if (automation::to_long(status_found) != 0)
                 return;
             h.step(120);

@@ -100,14 +100,14 @@ TEST_F(SupplierDays, CountsTheSuppliersConfirmedItemsOnTheDay) {
         int confirmed;  // 0: the day is free
     };
     const std::vector<Case> cases{
-        {day(2030, 5, 5), Variant(), 1, 2},             // items 10 and 11, of two orders of supplier 101
+        {day(2030, 5, 5), Variant(), 1, 2},  // items 10 and 11, of two orders of supplier 101
         {day(2030, 5, 5), Variant::long_(0), 3, 2},
-        {day(2030, 5, 5), Variant::long_(11), 1, 1},    // the item being changed is left out
-        {day(2030, 5, 5), Variant::long_(-11), 1, 2},   // a negative id leaves nothing out
-        {day(2030, 5, 5, 12), Variant(), 1, 2},         // the window starts at noon: items 11 and 14
+        {day(2030, 5, 5), Variant::long_(11), 1, 1},   // the item being changed is left out
+        {day(2030, 5, 5), Variant::long_(-11), 1, 2},  // a negative id leaves nothing out
+        {day(2030, 5, 5, 12), Variant(), 1, 2},        // the window starts at noon: items 11 and 14
         {day(2030, 5, 7), Variant(), 1, 0},
-        {day(2030, 5, 5), Variant(), 2, 1},             // supplier 102: item 13 only
-        {day(2030, 5, 5), Variant(), 999, 0},           // no order: supplier 0
+        {day(2030, 5, 5), Variant(), 2, 1},    // supplier 102: item 13 only
+        {day(2030, 5, 5), Variant(), 999, 0},  // no order: supplier 0
     };
     for (const Variant& kind : {oracle(), Variant("qualquer")}) {
         for (const Case& test : cases) {

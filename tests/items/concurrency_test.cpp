@@ -19,9 +19,9 @@ class OwnObject {
 public:
     OwnObject() {
         com::IClassFactory* factory = nullptr;
-        EXPECT_EQ(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
-                                    reinterpret_cast<void**>(&factory)),
-                  com::S_OK);
+        EXPECT_EQ(
+            DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)),
+            com::S_OK);
         EXPECT_EQ(factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&zolt_)), com::S_OK);
         factory->Release();
     }
@@ -64,8 +64,8 @@ void work(const TempDatabase& db, int thread, Outcomes& out) {
         const std::string name = "T" + std::to_string(thread) + "-" + std::to_string(round);
         Variant status = Variant::long_(1), number(name), supplier = Variant::long_(101 + thread % 3);
         Variant client = Variant::long_(201), order_id, message, result;
-        if (!answered((*zolt).gInclui_Campos_PEDIDO(status, number, supplier, order_id, user, connection, message,
-                                                    kind, client, result),
+        if (!answered((*zolt).gInclui_Campos_PEDIDO(status, number, supplier, order_id, user, connection, message, kind,
+                                                    client, result),
                       result, message, name + " order insertion"))
             continue;
         const int32_t order = automation::to_long(order_id);
@@ -108,10 +108,8 @@ TEST(ItemConcurrency, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
     TempDatabase db;
     Outcomes out;
     std::vector<std::thread> threads;
-    for (int thread = 0; thread < kThreads; ++thread)
-        threads.emplace_back([&, thread] { work(db, thread, out); });
-    for (auto& thread : threads)
-        thread.join();
+    for (int thread = 0; thread < kThreads; ++thread) threads.emplace_back([&, thread] { work(db, thread, out); });
+    for (auto& thread : threads) thread.join();
 
     EXPECT_TRUE(out.failures.empty()) << out.failures.front();
     EXPECT_EQ(out.order_keys.size(), std::size_t{kThreads * kRounds});
@@ -126,7 +124,8 @@ TEST(ItemConcurrency, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'T%b'"), kThreads * kRounds);
     for (int32_t item : out.updated_items)
         EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO_ITEM WHERE QTDE_PEDIDA = 77 AND PECA_ID = 303 AND "
-                         "TAB_STATUS_ID = 509 AND PEDIDO_ITEM_ID = " + std::to_string(item)),
+                         "TAB_STATUS_ID = 509 AND PEDIDO_ITEM_ID = " +
+                         std::to_string(item)),
                   1);
 
     std::multiset<std::string> logged;

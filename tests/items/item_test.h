@@ -41,15 +41,14 @@ protected:
     }
     Variant update(ItemCall& c, Variant kind) {
         Variant result;
-        EXPECT_EQ(zolt().gAltera_Campos_PEDIDO_ITEM(c.item_id, c.date, c.part, c.order, c.quantity, c.user,
-                                                    connection, c.message, kind, result),
+        EXPECT_EQ(zolt().gAltera_Campos_PEDIDO_ITEM(c.item_id, c.date, c.part, c.order, c.quantity, c.user, connection,
+                                                    c.message, kind, result),
                   com::S_OK);
         return result;
     }
     Variant remove(ItemCall& c, Variant kind) {
         Variant result;
-        EXPECT_EQ(zolt().gExclui_Campos_PEDIDO_ITEM(c.item_id, c.user, connection, c.message, kind, result),
-                  com::S_OK);
+        EXPECT_EQ(zolt().gExclui_Campos_PEDIDO_ITEM(c.item_id, c.user, connection, c.message, kind, result), com::S_OK);
         return result;
     }
     bool validate(ItemCall& c, Variant kind, Variant flag) {

@@ -35,7 +35,8 @@ protected:
                   com::S_OK);
         return out;
     }
-    Variant status(Variant item_id, Variant kind, Variant& status_id, Variant& message, Variant user = Variant::long_(2)) {
+    Variant status(Variant item_id, Variant kind, Variant& status_id, Variant& message,
+                   Variant user = Variant::long_(2)) {
         Variant result;
         EXPECT_EQ(zolt().gConsulta_Status_PEDIDO_ITEM(item_id, status_id, user, connection, message, kind, result),
                   com::S_OK);
@@ -44,8 +45,8 @@ protected:
 };
 
 TEST_F(ItemQueries, ItemQueryReadsOneLiveItemInBothDialects) {
-    const std::vector<std::pair<Variant, std::string>> dialects{
-        {sql_server(), "EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   2"}, {oracle(), kItemSelect}};
+    const std::vector<std::pair<Variant, std::string>> dialects{{sql_server(), "EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   2"},
+                                                                {oracle(), kItemSelect}};
     for (const auto& [kind, statement] : dialects) {
         ItemOutputs out;
         EXPECT_EQ(traced_texts([&] { out = query(Variant::long_(2), kind); }), std::vector<std::string>{statement});
@@ -94,8 +95,10 @@ TEST_F(ItemQueries, AnErrorKeepsTheStatementAsFarAsItWasBuiltForTheFirstUser) {
     on_new_thread([&] {
         Variant status_id, message;
         EXPECT_EQ(status(Variant::long_(1), sql_server(), status_id, message, Variant::long_(1)), Variant::integer(10));
-        EXPECT_EQ(message.text(), kItemUnavailable + " - TvrZOLT.gConsulta_Status_PEDIDO_ITEM. ( Formatador falhou :  "
-                                                     "No Nº 20) " + kStatusSelectPrefix);
+        EXPECT_EQ(message.text(), kItemUnavailable +
+                                      " - TvrZOLT.gConsulta_Status_PEDIDO_ITEM. ( Formatador falhou :  "
+                                      "No Nº 20) " +
+                                      kStatusSelectPrefix);
         EXPECT_EQ(status(Variant::long_(1), sql_server(), status_id, message, Variant("3")), Variant::integer(10));
         EXPECT_EQ(message.text(), kItemUnavailable);
     });
@@ -126,18 +129,20 @@ TEST_F(ItemList, ListsTheLiveItemsOfActivePartsAsParallelArrays) {
     add_item(6, 1, 303, "2030-02-10", 509);
     db.exec("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = NULL WHERE PEDIDO_ITEM_ID = 6");
     add_item(7, 1, 303, "2030-02-11", 2);  // deleted: not listed
-    const std::vector<std::pair<Variant, std::string>> dialects{
-        {sql_server(), "EXEC SP_QBX_CON_LIS_PED_ITEM_OLT1   1"}, {oracle(), kListSelect}};
+    const std::vector<std::pair<Variant, std::string>> dialects{{sql_server(), "EXEC SP_QBX_CON_LIS_PED_ITEM_OLT1   1"},
+                                                                {oracle(), kListSelect}};
     for (const auto& [kind, statement] : dialects) {
         Variant result;
         EXPECT_EQ(traced_texts([&] { result = list(Variant::long_(1), kind); }), std::vector<std::string>{statement});
         EXPECT_EQ(result, Variant::integer(0));
         EXPECT_EQ(size, Variant::long_(3));
         EXPECT_EQ(elements(dates), (std::vector<Variant>{Variant("15/01/2030"), Variant("15/01/2030"), Variant("")}));
-        EXPECT_EQ(elements(parts), (std::vector<Variant>{Variant::long_(301), Variant::long_(302), Variant::long_(303)}));
+        EXPECT_EQ(elements(parts),
+                  (std::vector<Variant>{Variant::long_(301), Variant::long_(302), Variant::long_(303)}));
         EXPECT_EQ(elements(orders), std::vector<Variant>(3, Variant::long_(1)));
         EXPECT_EQ(elements(items), (std::vector<Variant>{Variant::long_(1), Variant::long_(2), Variant::long_(6)}));
-        EXPECT_EQ(elements(quantities), (std::vector<Variant>{Variant::long_(100), Variant::long_(50), Variant::long_(1)}));
+        EXPECT_EQ(elements(quantities),
+                  (std::vector<Variant>{Variant::long_(100), Variant::long_(50), Variant::long_(1)}));
         // The list reads the part code as a number: codes that are not numbers give 0.
         EXPECT_EQ(elements(codes), std::vector<Variant>(3, Variant::long_(0)));
         EXPECT_EQ(message, Variant("as passed"));

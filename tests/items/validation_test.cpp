@@ -6,7 +6,9 @@ namespace {
 
 using ItemValidation = ItemTest;
 
-std::string server_day() { return automation::format(Variant(automation::now()), "dd/mm/yyyy"); }
+std::string server_day() {
+    return automation::format(Variant(automation::now()), "dd/mm/yyyy");
+}
 
 TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
     const std::string lock = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
@@ -16,25 +18,64 @@ TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
         std::string message;
     };
     const std::vector<Case> cases{
-        {"A", [](ItemCall& c) { c.item_id = Variant(); c.order = Variant(); c.date = Variant(); },
+        {"A",
+         [](ItemCall& c) {
+             c.item_id = Variant();
+             c.order = Variant();
+             c.date = Variant();
+         },
          "Informe o Item do Pedido."},
-        {"I", [](ItemCall& c) { c.order = Variant("x"); c.date = Variant(); c.part = Variant(); },
+        {"I",
+         [](ItemCall& c) {
+             c.order = Variant("x");
+             c.date = Variant();
+             c.part = Variant();
+         },
          "Informe o pedido."},
-        {"I", [](ItemCall& c) { c.date = day(2001, 1, 1); c.part = Variant(); c.quantity = Variant(); },
+        {"I",
+         [](ItemCall& c) {
+             c.date = day(2001, 1, 1);
+             c.part = Variant();
+             c.quantity = Variant();
+         },
          "O campo Data de Embarque não pode ser anterior a " + server_day() + "."},
-        {"I", [](ItemCall& c) { c.date = Variant("31/02/2030"); }, "O campo Data de Embarque não contém uma data válida."},
+        {"I", [](ItemCall& c) { c.date = Variant("31/02/2030"); },
+         "O campo Data de Embarque não contém uma data válida."},
         {"I", [](ItemCall& c) { c.date = Variant::null(); }, "Informe o campo Data de Embarque."},
-        {"I", [](ItemCall& c) { c.part = Variant::long_(0); c.quantity = Variant(); }, "Informe o código da peça."},
-        {"I", [](ItemCall& c) { c.quantity = Variant::long_(0); c.part = Variant::long_(301); },
+        {"I",
+         [](ItemCall& c) {
+             c.part = Variant::long_(0);
+             c.quantity = Variant();
+         },
+         "Informe o código da peça."},
+        {"I",
+         [](ItemCall& c) {
+             c.quantity = Variant::long_(0);
+             c.part = Variant::long_(301);
+         },
          "O campo Qtde deve ser maior ou igual a 1."},
-        {"I", [](ItemCall& c) { c.part = Variant::long_(301); c.date = day(2030, 1, 15); },
+        {"I",
+         [](ItemCall& c) {
+             c.part = Variant::long_(301);
+             c.date = day(2030, 1, 15);
+         },
          "Já existe a peça no pedido informado."},
-        {"A", [](ItemCall& c) { c.item_id = Variant::long_(2); c.date = day(2030, 1, 15); }, lock},
+        {"A",
+         [](ItemCall& c) {
+             c.item_id = Variant::long_(2);
+             c.date = day(2030, 1, 15);
+         },
+         lock},
         {"A", [](ItemCall& c) { c.item_id = Variant::long_(4); }, lock},
         {"A", [](ItemCall& c) { c.item_id = Variant::long_(999); }, "Não foi encontrado o item do pedido informado."},
         {"I", [](ItemCall& c) { c.date = day(2030, 1, 15, 9); },
          "Existe(m) 1 peças(s) confirmada(s) para o fornecedor nesta data."},
-        {"A", [](ItemCall& c) { c.item_id = Variant::long_(1); c.part = Variant::long_(301); }, "as passed"},
+        {"A",
+         [](ItemCall& c) {
+             c.item_id = Variant::long_(1);
+             c.part = Variant::long_(301);
+         },
+         "as passed"},
     };
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {

@@ -19,8 +19,8 @@ const std::string kStatusOfItem1 =
 std::string confirmed_on(const std::string& date, const std::string& exclusion = "") {
     return " SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador  FROM  PEDIDO_ITEM , Pedido  WHERE "
            "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And "
-           "Pedido.Fornecedor_ID = 101 And Pedido_Item.Data_Embarque >= {ts '" + date +
-           "'} And Pedido_Item.Data_Embarque < {ts '" + date + "'} + 1 " + exclusion;
+           "Pedido.Fornecedor_ID = 101 And Pedido_Item.Data_Embarque >= {ts '" +
+           date + "'} And Pedido_Item.Data_Embarque < {ts '" + date + "'} + 1 " + exclusion;
 }
 
 // A key generator that refuses where told and otherwise hands on to the real
@@ -86,8 +86,9 @@ com::ClassFactoryFunction wrapping(const com::Guid& clsid) {
 
 class ItemWrites : public ItemTest {
 protected:
-    ItemWrites() : faulty_keys(outside::clsid::kKeyGenerator,
-                               wrapping<FaultyKeyGenerator, outside::KeyGenerator>(outside::clsid::kKeyGenerator)) {
+    ItemWrites()
+        : faulty_keys(outside::clsid::kKeyGenerator,
+                      wrapping<FaultyKeyGenerator, outside::KeyGenerator>(outside::clsid::kKeyGenerator)) {
         keys.refuse_key = keys.refuse_record = false;
         keys.calls.clear();
     }
@@ -118,9 +119,10 @@ TEST_F(ItemWrites, InsertionRunsTheProcedureAfterValidation) {
     EXPECT_EQ(trace, expected);
     EXPECT_EQ(c.new_id, Variant::long_(6));
     EXPECT_EQ(c.message, Variant("as passed"));
-    EXPECT_EQ(db.rows("SELECT PEDIDO_ID, PECA_ID, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"),
-              (std::vector<std::vector<Variant>>{{Variant::long_(1), Variant::long_(303), Variant::long_(40),
-                                                  Variant::long_(509)}}));
+    EXPECT_EQ(
+        db.rows("SELECT PEDIDO_ID, PECA_ID, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"),
+        (std::vector<std::vector<Variant>>{
+            {Variant::long_(1), Variant::long_(303), Variant::long_(40), Variant::long_(509)}}));
     EXPECT_EQ(count("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), 6);
     EXPECT_EQ(log(), (std::vector<std::vector<Variant>>{log_row(1, 2, 6)}));
     EXPECT_TRUE(keys.calls.empty());
@@ -132,11 +134,13 @@ TEST_F(ItemWrites, InsertionOnTheInlineDialectDrawsAKeyInsertsAndRecords) {
     const std::vector<TraceEntry> expected{
         {kSysdate, false},
         {" SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO_ITEM  WHERE  PECA_ID =  303 AND  PEDIDO_ID =  1  "
-         "And Tab_Status_ID IN ( 509 , 510 )", false},
+         "And Tab_Status_ID IN ( 509 , 510 )",
+         false},
         {kSupplier, false},
         {confirmed_on("2030-03-10 00:00:00"), false},
         {" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  "
-         "TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ", true},
+         "TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ",
+         true},
         {" SELECT  6 PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS", false},
     };
     EXPECT_EQ(trace, expected);
@@ -144,7 +148,7 @@ TEST_F(ItemWrites, InsertionOnTheInlineDialectDrawsAKeyInsertsAndRecords) {
     EXPECT_EQ(status_of(6), 509);
     EXPECT_EQ(log(), (std::vector<std::vector<Variant>>{log_row(1, 2, 6)}));
     EXPECT_EQ(keys.calls, (std::vector<std::string>{"NextKey ORACLE 2 1 TOVREL N Empty PEDIDO_ITEM_ID",
-                                                     "RecordOperation ORACLE 260 1 2 6 0"}));
+                                                    "RecordOperation ORACLE 260 1 2 6 0"}));
 }
 
 TEST_F(ItemWrites, UpdateWritesTheRowBackAsNewAndRecordsIt) {
@@ -154,11 +158,11 @@ TEST_F(ItemWrites, UpdateWritesTheRowBackAsNewAndRecordsIt) {
         {confirmed_on("2030-03-11 00:00:00", " And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  1 "), false},
     };
     const std::vector<std::pair<Variant, std::vector<TraceEntry>>> dialects{
-        {sql_server(),
-         {{"EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   1, '2030-03-11T00:00:00', 303, 1, 45, 1, 2", false}}},
+        {sql_server(), {{"EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   1, '2030-03-11T00:00:00', 303, 1, 45, 1, 2", false}}},
         {oracle(),
          {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 00:00:00'} ,  PECA_ID =  303 ,  PEDIDO_ID =  1 "
-           ",  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 1 ", true},
+           ",  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 1 ",
+           true},
           {"Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS ", false}}},
     };
     for (const auto& [kind, write] : dialects) {
@@ -207,7 +211,8 @@ TEST_F(ItemWrites, BothDialectsLeaveTheSameRows) {
     TempDatabase other;
     Variant other_connection(automation::ObjectPtr(other.connect()));
     const Variant caller = connection;
-    for (const auto& [database_connection, kind] : {std::pair{caller, sql_server()}, std::pair{other_connection, oracle()}}) {
+    for (const auto& [database_connection, kind] :
+         {std::pair{caller, sql_server()}, std::pair{other_connection, oracle()}}) {
         connection = database_connection;  // the calls below use `connection`
         ItemCall c = new_item();
         c.date = day(2030, 3, 10, 15, 45);  // a time of day is kept
@@ -287,17 +292,21 @@ TEST_F(ItemWrites, ErrorsCarryTheirTrailersForTheFirstUser) {
     EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
     std::string text = c.message.text();
     EXPECT_EQ(text.rfind(kItemUnavailable + " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( ", 0), 0u) << text;
-    EXPECT_TRUE(text.ends_with(" :  No Nº 50) EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, "
-                               "1, 1")) << text;
+    EXPECT_TRUE(
+        text.ends_with(" :  No Nº 50) EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, "
+                       "1, 1"))
+        << text;
     EXPECT_EQ(count("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), 5);
 
     c.message = Variant("as passed");
     EXPECT_EQ(insert(c, oracle()), Variant::integer(10));
     text = c.message.text();
     EXPECT_EQ(text.rfind(kOracleUnavailable + " - mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1 (", 0), 0u) << text;
-    EXPECT_TRUE(text.ends_with(" :  No Nº 110) INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  "
-                               "PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  TAB_STATUS_ID )  VALUES  (  6 ,   "
-                               "{ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ")) << text;
+    EXPECT_TRUE(
+        text.ends_with(" :  No Nº 110) INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  "
+                       "PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  TAB_STATUS_ID )  VALUES  (  6 ,   "
+                       "{ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) "))
+        << text;
     EXPECT_EQ(items(), 5);
     EXPECT_EQ(log_rows(), 0);
 
@@ -305,25 +314,35 @@ TEST_F(ItemWrites, ErrorsCarryTheirTrailersForTheFirstUser) {
     deletion.item_id = Variant(1e12);  // no 32-bit id
     deletion.user = Variant::long_(1);
     EXPECT_EQ(remove(deletion, oracle()), Variant::integer(10));
-    EXPECT_EQ(deletion.message.text(), kItemUnavailable + " - TvrZOLT.gExclui_Campos_PEDIDO_ITEM. ( Overflow :  No Nº 20) ");
+    EXPECT_EQ(deletion.message.text(),
+              kItemUnavailable + " - TvrZOLT.gExclui_Campos_PEDIDO_ITEM. ( Overflow :  No Nº 20) ");
 
     ScopedClass numberless(outside::clsid::kLiteralWriter,
                            wrapping<NumberlessWriter, outside::LiteralWriter>(outside::clsid::kLiteralWriter));
     on_new_thread([&] {
         deletion.item_id = Variant::long_(1);
         EXPECT_EQ(traced_texts([&] { EXPECT_EQ(remove(deletion, oracle()), Variant::integer(10)); }).size(), 0u);
-        EXPECT_EQ(deletion.message.text(), kOracleUnavailable + " - mTrataSP_QBX_EXC_PEDIDO_ITEM_OLT1 (Escritor falhou "
-                                                                ":  No Nº 20) UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2 ");
+        EXPECT_EQ(deletion.message.text(), kOracleUnavailable +
+                                               " - mTrataSP_QBX_EXC_PEDIDO_ITEM_OLT1 (Escritor falhou "
+                                               ":  No Nº 20) UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2 ");
     });
     EXPECT_EQ(status_of(1), 509);
 }
 
 // Whatever the arguments hold, a call answers; a refusal writes nothing.
 TEST_F(ItemWrites, BadArgumentsAreRefusedWithoutWriting) {
-    const std::vector<Variant> bad{Variant(), Variant::null(), Variant("abc"), Variant("   "), Variant::long_(0),
-                                   Variant(-5.0), Variant(automation::Array{0, {Variant::long_(1)}}), connection};
-    const std::vector<Variant> bad_dates{Variant(), Variant::null(), Variant("abc"), Variant("31/02/2030"),
-                                         day(2001, 1, 1), Variant(automation::Array{}), Variant::long_(7)};
+    const std::vector<Variant> bad{Variant(),
+                                   Variant::null(),
+                                   Variant("abc"),
+                                   Variant("   "),
+                                   Variant::long_(0),
+                                   Variant(-5.0),
+                                   Variant(automation::Array{0, {Variant::long_(1)}}),
+                                   connection};
+    const std::vector<Variant> bad_dates{Variant(),        Variant::null(),
+                                         Variant("abc"),   Variant("31/02/2030"),
+                                         day(2001, 1, 1),  Variant(automation::Array{}),
+                                         Variant::long_(7)};
     using Field = Variant ItemCall::*;
     const std::vector<std::pair<Field, std::vector<Variant>>> fields{
         {&ItemCall::order, bad}, {&ItemCall::part, bad}, {&ItemCall::quantity, bad}, {&ItemCall::date, bad_dates}};
@@ -351,8 +370,8 @@ TEST_F(ItemWrites, BadArgumentsAreRefusedWithoutWriting) {
 }
 
 TEST_F(ItemWrites, AnyUserIdOrConnectionValueAnswersWithoutCrashing) {
-    const std::vector<Variant> odd{Variant(),     Variant::null(), Variant("abc"), Variant(1e12),
-                                   Variant(true), Variant(automation::Array{0, {Variant::long_(1)}})};
+    const std::vector<Variant> odd{Variant(),     Variant::null(), Variant("abc"),
+                                   Variant(1e12), Variant(true),   Variant(automation::Array{0, {Variant::long_(1)}})};
     const Variant caller = connection;
     for (const Variant& kind : {sql_server(), oracle(), Variant::null()}) {
         for (const Variant& value : odd) {
