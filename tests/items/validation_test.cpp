@@ -12,77 +12,38 @@ std::string server_day() {
 
 TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
     const std::string lock = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
+    using Field = Variant ItemCall::*;
+    const Field item = &ItemCall::item_id, order = &ItemCall::order, date = &ItemCall::date, part = &ItemCall::part,
+                quantity = &ItemCall::quantity;
     struct Case {
         const char* flag;
-        std::function<void(ItemCall&)> spoil;
+        std::vector<std::pair<Field, Variant>> changes;  // made to a new item of order 1
         std::string message;
     };
+    // clang-format off
     const std::vector<Case> cases{
-        {"A",
-         [](ItemCall& c) {
-             c.item_id = Variant();
-             c.order = Variant();
-             c.date = Variant();
-         },
-         "Informe o Item do Pedido."},
-        {"I",
-         [](ItemCall& c) {
-             c.order = Variant("x");
-             c.date = Variant();
-             c.part = Variant();
-         },
-         "Informe o pedido."},
-        {"I",
-         [](ItemCall& c) {
-             c.date = day(2001, 1, 1);
-             c.part = Variant();
-             c.quantity = Variant();
-         },
+        {"A", {{item, Variant()}, {order, Variant()}, {date, Variant()}}, "Informe o Item do Pedido."},
+        {"I", {{order, Variant("x")}, {date, Variant()}, {part, Variant()}}, "Informe o pedido."},
+        {"I", {{date, day(2001, 1, 1)}, {part, Variant()}, {quantity, Variant()}},
          "O campo Data de Embarque não pode ser anterior a " + server_day() + "."},
-        {"I", [](ItemCall& c) { c.date = Variant("31/02/2030"); },
-         "O campo Data de Embarque não contém uma data válida."},
-        {"I", [](ItemCall& c) { c.date = Variant::null(); }, "Informe o campo Data de Embarque."},
-        {"I",
-         [](ItemCall& c) {
-             c.part = Variant::long_(0);
-             c.quantity = Variant();
-         },
-         "Informe o código da peça."},
-        {"I",
-         [](ItemCall& c) {
-             c.quantity = Variant::long_(0);
-             c.part = Variant::long_(301);
-         },
-         "O campo Qtde deve ser maior ou igual a 1."},
-        {"I",
-         [](ItemCall& c) {
-             c.part = Variant::long_(301);
-             c.date = day(2030, 1, 15);
-         },
-         "Já existe a peça no pedido informado."},
-        {"A",
-         [](ItemCall& c) {
-             c.item_id = Variant::long_(2);
-             c.date = day(2030, 1, 15);
-         },
-         lock},
-        {"A", [](ItemCall& c) { c.item_id = Variant::long_(4); }, lock},
-        {"A", [](ItemCall& c) { c.item_id = Variant::long_(999); }, "Não foi encontrado o item do pedido informado."},
-        {"I", [](ItemCall& c) { c.date = day(2030, 1, 15, 9); },
-         "Existe(m) 1 peças(s) confirmada(s) para o fornecedor nesta data."},
-        {"A",
-         [](ItemCall& c) {
-             c.item_id = Variant::long_(1);
-             c.part = Variant::long_(301);
-         },
-         "as passed"},
+        {"I", {{date, Variant("31/02/2030")}}, "O campo Data de Embarque não contém uma data válida."},
+        {"I", {{date, Variant::null()}}, "Informe o campo Data de Embarque."},
+        {"I", {{part, Variant::long_(0)}, {quantity, Variant()}}, "Informe o código da peça."},
+        {"I", {{quantity, Variant::long_(0)}, {part, Variant::long_(301)}}, "O campo Qtde deve ser maior ou igual a 1."},
+        {"I", {{part, Variant::long_(301)}, {date, day(2030, 1, 15)}}, "Já existe a peça no pedido informado."},
+        {"A", {{item, Variant::long_(2)}, {date, day(2030, 1, 15)}}, lock},
+        {"A", {{item, Variant::long_(4)}}, lock},
+        {"A", {{item, Variant::long_(999)}}, "Não foi encontrado o item do pedido informado."},
+        {"I", {{date, day(2030, 1, 15, 9)}}, "Existe(m) 1 peças(s) confirmada(s) para o fornecedor nesta data."},
+        {"A", {{item, Variant::long_(1)}, {part, Variant::long_(301)}}, "as passed"},
     };
+    // clang-format on
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
             ItemCall c = new_item();
-            test.spoil(c);
-            const bool passed = validate(c, kind, Variant(test.flag));
-            EXPECT_EQ(passed, test.message == "as passed") << test.message;
+            for (const auto& [field, value] : test.changes)
+                c.*field = value;
+            EXPECT_EQ(validate(c, kind, Variant(test.flag)), test.message == "as passed") << test.message;
             EXPECT_EQ(c.message, Variant(test.message));
         }
     }
