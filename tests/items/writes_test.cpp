@@ -28,7 +28,7 @@ std::string confirmed_on(const std::string& date, const std::string& exclusion =
 struct KeyLog {
     std::atomic<int> live{0};
     bool refuse_key = false, refuse_record = false;
-    std::vector<std::string> calls;
+    std::vector<std::string> calls, connections;
 };
 KeyLog keys;
 
@@ -41,6 +41,7 @@ public:
                  int32_t& key) override {
         keys.calls.push_back("NextKey " + kind + " " + std::to_string(user_id) + " " + std::to_string(one) + " " +
                              system + " " + flag + " " + (connection.is_empty() ? "Empty" : "?") + " " + column);
+        keys.connections.push_back(connection_text);
         if (keys.refuse_key) {
             message = "Chave indisponível.";
             return false;
@@ -52,6 +53,7 @@ public:
         keys.calls.push_back("RecordOperation " + kind + " " + std::to_string(entity) + " " +
                              std::to_string(operation) + " " + std::to_string(user_id) + " " + std::to_string(key) +
                              " " + std::to_string(unused));
+        keys.connections.push_back(connection_text);
         if (keys.refuse_record) {
             message = "Registro indisponível.";
             return false;
@@ -91,6 +93,7 @@ protected:
                       wrapping<FaultyKeyGenerator, outside::KeyGenerator>(outside::clsid::kKeyGenerator)) {
         keys.refuse_key = keys.refuse_record = false;
         keys.calls.clear();
+        keys.connections.clear();
     }
     ~ItemWrites() override { EXPECT_EQ(keys.live, 0) << "a key generator was not released"; }
 
@@ -149,6 +152,7 @@ TEST_F(ItemWrites, InsertionOnTheInlineDialectDrawsAKeyInsertsAndRecords) {
     EXPECT_EQ(log(), (std::vector<std::vector<Variant>>{log_row(1, 2, 6)}));
     EXPECT_EQ(keys.calls, (std::vector<std::string>{"NextKey ORACLE 2 1 TOVREL N Empty PEDIDO_ITEM_ID",
                                                     "RecordOperation ORACLE 260 1 2 6 0"}));
+    EXPECT_EQ(keys.connections, std::vector<std::string>(2, db.connection_string()));
 }
 
 TEST_F(ItemWrites, UpdateWritesTheRowBackAsNewAndRecordsIt) {
@@ -185,6 +189,7 @@ TEST_F(ItemWrites, UpdateWritesTheRowBackAsNewAndRecordsIt) {
     }
     EXPECT_EQ(log(), (std::vector<std::vector<Variant>>{log_row(2, 2, 1), log_row(2, 2, 1)}));
     EXPECT_EQ(keys.calls, std::vector<std::string>{"RecordOperation ORACLE 260 2 2 1 0"});
+    EXPECT_EQ(keys.connections, std::vector<std::string>{db.connection_string()});
 }
 
 TEST_F(ItemWrites, DeletionSetsStatusTwoEvenForConfirmedItemsAndRecordsNothing) {
