@@ -89,7 +89,9 @@ void create_database(const std::string& path, bool sample, bool overwrite) {
 }
 
 std::string connection_string(const std::string& path) {
-    return std::string("Provider=") + sqlite::kProviderName + ";Data Source=" + path;
+    // A path with a ';' of its own is quoted so that it stays one value.
+    const bool quoted = path.find(';') != std::string::npos && path.find('"') == std::string::npos;
+    return std::string("Provider=") + sqlite::kProviderName + ";Data Source=" + (quoted ? '"' + path + '"' : path);
 }
 
 }  // namespace zolt::db

@@ -17,7 +17,9 @@ struct StatementDeleter {
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
 // Result subtype that marks a value of the server clock as a date, so that an
-// expression column carrying it comes back as a Date.
+// expression column carrying it comes back as a Date. The mark travels with
+// the value as selected; a sorter or a subquery in between drops it, and the
+// value then comes back as the plain Julian day number.
 inline constexpr unsigned kDateSubtype = 'D';
 
 // How long a statement waits for another connection's lock before failing.

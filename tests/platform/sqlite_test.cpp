@@ -313,6 +313,18 @@ TEST(CreatingDatabase, RefusesAnExistingFileUnlessOverwriting) {
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM PEDIDO"), Variant(int32_t{3}));
 }
 
+TEST(CreatingDatabase, PathWithASemicolonStaysOneConnectionValue) {
+    const auto folder = std::filesystem::temp_directory_path() / "zolt-engine-test;folder";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    const std::string path = (folder / "x.db").string();
+    db::create_database(path, false);
+    ado::Connection connection(db::connection_string(path));
+    EXPECT_EQ(connection.session().execute("SELECT COUNT(*) FROM PEDIDO").rows.at(0).at(0), Variant(int32_t{0}));
+    connection.close();
+    std::filesystem::remove_all(folder);
+}
+
 TEST(CreatingDatabase, ReplacedDatabaseKeepsItsWriteAheadLog) {
     // Connections to the old file may still be held by the process; closing
     // them must not remove the new database's files of the same names.
