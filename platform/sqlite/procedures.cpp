@@ -49,11 +49,7 @@ Value number_from(const std::string& procedure, const Parameter& parameter, cons
         return value;
     case Literal::Kind::Text: {
         // A numeric text is taken as its number, as a server converts it.
-        std::string_view text = literal.text;
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-            text.remove_prefix(1);
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-            text.remove_suffix(1);
+        const std::string_view text = trim(literal.text);
         const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
         const char* last = text.data() + text.size();
         if (!text.empty()) {
@@ -96,12 +92,7 @@ Value convert(const std::string& procedure, const Parameter& parameter, const Li
         value.text = literal.text;
         return value;
     case ParameterType::Date: {
-        std::string_view text = literal.text;
-        while (!text.empty() && text.back() == ' ')
-            text.remove_suffix(1);
-        while (!text.empty() && text.front() == ' ')
-            text.remove_prefix(1);
-        if (literal.kind != Literal::Kind::Text || !parse_julian_day(text, value.real))
+        if (literal.kind != Literal::Kind::Text || !parse_julian_day(trim(literal.text), value.real))
             refuse_argument(procedure, parameter, literal, "a date 'yyyy-mm-ddThh:mm:ss'");
         value.kind = Value::Kind::Real;
         return value;

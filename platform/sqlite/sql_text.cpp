@@ -29,13 +29,6 @@ std::string_view skip_spaces(std::string_view text) {
     return text.substr(i);
 }
 
-std::string_view trim(std::string_view text) {
-    text = skip_spaces(text);
-    while (!text.empty() && is_space(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Length of the leading run of name characters.
 std::size_t name_length(std::string_view text) {
     std::size_t n = 0;
@@ -135,6 +128,13 @@ void append_number(std::string& out, double value) {
 }
 
 }  // namespace
+
+std::string_view trim(std::string_view text) {
+    text = skip_spaces(text);
+    while (!text.empty() && is_space(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 bool same_word(std::string_view a, std::string_view b) {
     if (a.size() != b.size())

@@ -30,6 +30,9 @@ std::string rewrite_inline_sql(std::string_view sql);
 // False when rewrite_inline_sql would give the text back unchanged.
 bool needs_rewrite(std::string_view sql);
 
+// The text without white space around it.
+std::string_view trim(std::string_view text);
+
 // The text after leading blanks and comments.
 std::string_view skip_blanks_and_comments(std::string_view sql);
 
