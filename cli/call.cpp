@@ -20,7 +20,6 @@ namespace {
 constexpr const char* kConnectionParameter = "InVntConecta_DB";
 constexpr const char* kKindParameter = "InVntBanco_Dados";
 constexpr const char* kUserParameter = "invntUsuario_Internet_ID";
-constexpr int32_t kDefaultUser = 1;
 
 // A path, or a full connection string when the text holds a '='.
 std::string connection_string(const std::string& db) {
@@ -31,23 +30,23 @@ std::string connection_string(const std::string& db) {
     return db::connection_string(db);
 }
 
-std::string database_kind(const Options& options) {
-    if (!options.has("--kind")) return "SQLSERVER";
-    std::string kind = options.value("--kind");
-    if (kind != "ORACLE" && kind != "SQLSERVER")
-        throw CommandError("--kind must be ORACLE or SQLSERVER (pass any other value with --args)");
-    return kind;
+// The database kind goes in as the text given: "ORACLE" selects the inline
+// dialect, SQLSERVER (or any other text) the stored procedures. Absent: Empty.
+Variant database_kind(const Options& options) {
+    if (!options.has("--kind")) return Variant();
+    return Variant(options.value("--kind"));
 }
 
-int32_t user_id(const Options& options) {
-    if (!options.has("--user")) return kDefaultUser;
+// The user id as a Long; absent: Empty.
+Variant user_id(const Options& options) {
+    if (!options.has("--user")) return Variant();
     std::string text = options.value("--user");
     try {
         std::size_t used = 0;
         long long user = std::stoll(text, &used);
         if (used == text.size() && user >= std::numeric_limits<int32_t>::min() &&
             user <= std::numeric_limits<int32_t>::max())
-            return static_cast<int32_t>(user);
+            return Variant::long_(static_cast<int32_t>(user));
     } catch (const std::logic_error&) {
     }
     throw CommandError("--user needs a whole number (a Long), not " + text);
@@ -96,8 +95,8 @@ int run_call(const Options& options) {
     if (options.positional.size() != 1) throw CommandError("call needs exactly one METHOD name");
     const std::string& method_name = options.positional[0];
     const std::string connection_text = connection_string(options.value("--db"));
-    const std::string kind = database_kind(options);
-    const int32_t user = user_id(options);
+    const Variant kind = database_kind(options);
+    const Variant user = user_id(options);
     const json arguments = parse_arguments(options);
 
     std::unique_ptr<com::IDispatch, Released> object;
@@ -128,8 +127,8 @@ int run_call(const Options& options) {
         values[position] = std::move(value);
     };
     if (com::parameter_position(*method, kConnectionParameter) >= 0) set(kConnectionParameter, connection_value);
-    if (com::parameter_position(*method, kKindParameter) >= 0) set(kKindParameter, Variant(kind));
-    if (com::parameter_position(*method, kUserParameter) >= 0) set(kUserParameter, Variant::long_(user));
+    if (com::parameter_position(*method, kKindParameter) >= 0) set(kKindParameter, kind);
+    if (com::parameter_position(*method, kUserParameter) >= 0) set(kUserParameter, user);
     for (const auto& [name, value] : arguments.items()) {
         try {
             set(name, from_json(value, connection_value));

@@ -26,9 +26,11 @@ Commands:
       Create TvrZOLT22.ZOLT, open DB, call METHOD with named arguments and print
       one JSON object: {"result": V, "args": {"<parameter>": V, ...}, "sql": [...]}.
         --db     a database file, or a full connection string (anything with '=')
-        --kind   fills InVntBanco_Dados (default SQLSERVER)
-        --user   fills invntUsuario_Internet_ID as a Long (default 1, the user
-                 whose messages carry the technical details of an error)
+        --kind   fills InVntBanco_Dados with the text given: ORACLE selects the
+                 inline-SQL dialect, SQLSERVER (or any other text) the stored
+                 procedures
+        --user   fills invntUsuario_Internet_ID as a Long (user 1 gets the
+                 technical details of an error in its messages)
         --args   a JSON object that sets or overrides parameters by name
                  (any letter case); parameters not given are Empty
         --trace  add "sql": the statements the component opened, in order, with

@@ -118,7 +118,7 @@ TEST_F(Cli, ListsTheInterfaceWithoutRegistration) {
 
 TEST_F(Cli, CallsTheServerDateInBothDialects) {
     prepare();
-    json oracle = call({"gverifica_data_atual", "--db", db, "--kind", "ORACLE", "--trace"});
+    json oracle = call({"gverifica_data_atual", "--db", db, "--kind", "ORACLE", "--user", "1", "--trace"});
     EXPECT_EQ(oracle["result"], typed("BOOL", true));
     // Every argument, in parameter order.
     EXPECT_EQ(oracle["args"], (json{{"OutVntData_Atual", typed("BSTR", today())},
@@ -129,8 +129,17 @@ TEST_F(Cli, CallsTheServerDateInBothDialects) {
     EXPECT_EQ(oracle["sql"],
               json::parse(R"([{"text": "Select Sysdate as Data From Infra_IDS ", "connection": "caller"}])"));
 
-    // The default kind, a connection string, a user of our own; no trace, no "sql".
-    json server = call({"gVerifica_Data_Atual", "--db", "Provider=SQLite;Data Source=" + db, "--user", "7"});
+    // Any other kind is passed as the text given and takes the other dialect.
+    json lower = call({"gVerifica_Data_Atual", "--db", db, "--kind", "oracle", "--trace"});
+    EXPECT_EQ(lower["args"]["InVntBanco_Dados"], typed("BSTR", "oracle"));
+    EXPECT_EQ(lower["sql"][0]["text"], "Select Getdate() as Data ");
+
+    // No kind and no user: both Empty. A connection string, a user of our own; no trace, no "sql".
+    json plain = call({"gVerifica_Data_Atual", "--db", db});
+    EXPECT_EQ(plain["args"]["InVntBanco_Dados"], (json{{"vt", "Empty"}}));
+    EXPECT_EQ(plain["args"]["invntUsuario_Internet_ID"], (json{{"vt", "Empty"}}));
+    json server = call({"gVerifica_Data_Atual", "--db", "Provider=SQLite;Data Source=" + db, "--kind", "SQLSERVER",
+                        "--user", "7"});
     EXPECT_EQ(server["result"], typed("BOOL", true));
     EXPECT_EQ(server["args"]["InVntBanco_Dados"], typed("BSTR", "SQLSERVER"));
     EXPECT_EQ(server["args"]["invntUsuario_Internet_ID"], typed("I4", 7));
@@ -182,7 +191,6 @@ TEST_F(Cli, RefusesBadUsageWithOneLine) {
     expect_usage_error({"call", method, "--db", db, "--args", "[1]"}, "JSON object");
     expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": {"vt": "I2", "v": 40000}})"}, "I2");
     expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": {"v": 1}})"}, "typed");
-    expect_usage_error({"call", method, "--db", db, "--kind", "oracle"}, "--kind");
     expect_usage_error({"call", method, "--db", db, "--user", "1.5"}, "--user");
     expect_usage_error({"call", method, "--db", (folder / "missing.db").string()}, "not found");
     expect_usage_error({"call", method}, "--db");
