@@ -3,7 +3,7 @@
 # any is missing. Runs apt-get as root, or through sudo when that is available.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libsqlite3-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev pkg-config)
+packages=(cmake ninja-build g++ pkg-config libsqlite3-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev sqlite3)
 
 missing=()
 for package in "${packages[@]}"; do

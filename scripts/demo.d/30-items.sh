@@ -16,12 +16,7 @@ number_in_answer() {
 # Runs one statement on the demo database, as another part of the application would.
 run_sql() {
     printf '$ sqlite3 %s %s\n' "$(shell_word "$ZOLT_DEMO_DB")" "$(shell_word "$1")"
-    if command -v sqlite3 >/dev/null 2>&1; then
-        sqlite3 "$ZOLT_DEMO_DB" "$1"
-    else
-        python3 -c 'import sqlite3, sys; c = sqlite3.connect(sys.argv[1]); c.execute(sys.argv[2]); c.commit()' \
-            "$ZOLT_DEMO_DB" "$1"
-    fi
+    sqlite3 "$ZOLT_DEMO_DB" "$1"
 }
 
 # An item's arguments as JSON: item_args DATE PART ORDER QUANTITY [ITEM].
