@@ -34,6 +34,13 @@ std::string trailer(TrailerForm form, std::string_view method, const std::string
     return {};
 }
 
+using LiteralWrite = Variant (outside::LiteralWriter::*)(Variant, std::string&);
+
+std::string bare_literal(LiteralWrite write, const Variant& value) {
+    std::string no_operator;
+    return text((outside::writer().*write)(value, no_operator));
+}
+
 }  // namespace
 
 void Handler::handle(const automation::AutomationError& error) {
@@ -89,6 +96,38 @@ void run_emulated_write(const std::string& statement, const std::string& connect
     recordset->open(Variant(statement), Variant(connection_text), -1, -1, -1);
     if (recordset->state() != 0 && !recordset->eof())
         recordset->close();
+}
+
+std::string number_literal(const Variant& value) { return bare_literal(&outside::LiteralWriter::WriteNumber, value); }
+
+std::string text_literal(const Variant& value) { return bare_literal(&outside::LiteralWriter::WriteText, value); }
+
+std::string date_literal(const Variant& value) { return bare_literal(&outside::LiteralWriter::WriteDate, value); }
+
+bool next_key(outside::KeyGenerator& keys, const std::string& kind, const Variant& user_text,
+              const std::string& connection, const std::string& column, std::string& message, int32_t& key) {
+    Variant key_connection;  // handed back by the generator, not used
+    return keys.NextKey(kind, automation::to_long(user_text), int16_t{1}, "TOVREL", "N", key_connection, connection,
+                        column, message, key);
+}
+
+bool record_operation(outside::KeyGenerator& keys, std::string& kind, int32_t entity, int32_t operation,
+                      const Variant& user_text, int32_t key, std::string& message, std::string& connection) {
+    auto& formatter = outside::formatter();
+    int32_t user_id = automation::to_long(formatter.NumberValue(user_text));
+    int32_t written_key = automation::to_long(formatter.NumberValue(Variant(key)));
+    int32_t unused = 0;
+    return keys.RecordOperation(kind, entity, operation, user_id, written_key, unused, message, connection);
+}
+
+std::string order_id_answer(int32_t pedido_id) {
+    return "Select 0 Retorno, '' Msg_Ret, " + text(outside::formatter().NumberValue(Variant(pedido_id))) +
+           " Pedido_ID From Infra_IDS ";
+}
+
+bool required_number(std::string_view label, Variant& value, Variant& user_id, Variant& message) {
+    Variant label_text(label), minimum(int16_t{1}), unused(""), required("S");
+    return outside::validator().CheckNumber(label_text, value, minimum, unused, user_id, message, required);
 }
 
 bool procedure_succeeded(ado::Recordset& answer, Variant& message, std::string_view failure_message) {

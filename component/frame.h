@@ -90,11 +90,12 @@ private:
     int step_ = 0;
 };
 
-// Result start values and the success values.
+// Result start values, set before the handler is armed, and the success value.
 inline void start_result(Variant& result) {
     result.clear();
     result = Variant(int16_t{10});
 }
+inline void start_result(bool& result) { result = false; }
 inline void succeed(Variant& result) { result = Variant(int16_t{0}); }
 
 // The dialect switch: exactly the text "ORACLE" (case-sensitive, untrimmed)
@@ -133,6 +134,36 @@ std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& s
 // Runs an emulation's INSERT or UPDATE on a separate connection made from the
 // connection text; closes the recordset when it is open and not at EOF.
 void run_emulated_write(const std::string& statement, const std::string& connection_text);
+
+// Bare literals for inline SQL: what the literal writer answers for the value
+// with a fresh empty operator text.
+std::string number_literal(const Variant& value);
+std::string text_literal(const Variant& value);
+std::string date_literal(const Variant& value);
+
+// Entity codes of the write log, and its two operation codes.
+inline constexpr int32_t kOrderEntity = 172;
+inline constexpr int32_t kItemEntity = 260;
+inline constexpr int32_t kInsertion = 1;
+inline constexpr int32_t kUpdate = 2;
+
+// Draws the next key of a key column from the key generator (the user id is
+// read from its text). On refusal the generator's text is in message.
+bool next_key(outside::KeyGenerator& keys, const std::string& kind, const Variant& user_text,
+              const std::string& connection, const std::string& column, std::string& message, int32_t& key);
+// Records a write with the key generator: the user id is read from its text,
+// the key as a number. Answers what RecordOperation answered.
+bool record_operation(outside::KeyGenerator& keys, std::string& kind, int32_t entity, int32_t operation,
+                      const Variant& user_text, int32_t key, std::string& message, std::string& connection);
+
+// The answers the write emulations hand back in place of a procedure's: a
+// deletion's, and an insertion's or update's, which carries an order id.
+inline constexpr std::string_view kDeletionAnswer = " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS";
+std::string order_id_answer(int32_t pedido_id);
+
+// A required number of at least 1, checked by the field validator, which
+// writes its own message on refusal.
+bool required_number(std::string_view label, Variant& value, Variant& user_id, Variant& message);
 
 // Reads the one-row answer of a write. A closed or empty answer writes
 // failure_message and answers false; a RETORNO other than 0 closes the

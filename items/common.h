@@ -1,9 +1,8 @@
-// Pieces the item methods share: the inline SELECT of live items, the shipping
-// date as the caller sees it, literals for inline SQL, and the write log.
+// Pieces several item methods share: the inline SELECT of live items, the
+// status of a new item, and the shipping date as the caller sees it.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "outside/outside.h"
@@ -36,22 +35,13 @@ inline constexpr std::string_view kLiveItemFilter =
 
 // Status an item is stored with when it is new; the only one in which it may change.
 inline constexpr int16_t kNewItemStatus = 509;
-// Entity code of an item in the write log, and the two operation codes.
-inline constexpr int32_t kItemEntity = 260;
-inline constexpr int32_t kInsertion = 1;
-inline constexpr int32_t kUpdate = 2;
 
 // A shipping date field as "dd/mm/yyyy", or an empty text when the column is
 // empty or Null.
-Variant shipping_date_text(const Variant& field);
-
-// Literals written for inline SQL, each with a fresh empty operator text.
-std::string number_literal(const Variant& value);
-std::string date_literal(const Variant& value);
-
-// Records an item write with the key generator: the user id is read from its
-// text, the key as a number. Answers what RecordOperation answered.
-bool record_item_operation(outside::KeyGenerator& keys, std::string& kind, int32_t operation, const Variant& user_text,
-                           int32_t key, std::string& message, std::string& connection);
+inline Variant shipping_date_text(const Variant& field) {
+    if (automation::to_text(outside::formatter().TextValue(field)).empty())
+        return Variant("");
+    return Variant(automation::format(field, "dd/mm/yyyy"));
+}
 
 }  // namespace zolt::component::items

@@ -1,7 +1,6 @@
 // gExclui_Campos_PEDIDO_ITEM: a logical deletion; the row stays with status 2.
 // Deletions are not recorded in the write log.
 #include "component/frame.h"
-#include "items/common.h"
 
 namespace zolt::component {
 
@@ -64,11 +63,11 @@ bool ZOLT::mTrataSP_QBX_EXC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         h.step(10);
         h.statement = " UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2 ";
         h.step(20);
-        h.statement += " WHERE PEDIDO_ITEM_ID =  " + items::number_literal(Variant(pedido_item_id)) + " ";
+        h.statement += " WHERE PEDIDO_ITEM_ID =  " + number_literal(pedido_item_id) + " ";
         h.step(30);
         run_emulated_write(h.statement, connection);
         h.step(40);
-        h.statement = " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS";
+        h.statement = kDeletionAnswer;
         statement = h.statement;
         result = true;
     });

@@ -13,11 +13,11 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Va
                                                 Variant& InVntPedido_ID, Variant& invntUsuario_Internet_ID,
                                                 Variant& InVntConecta_DB, Variant& outvntMsg_Ret,
                                                 Variant& InVntBanco_Dados, bool& result) {
+    start_result(result);
     Handler h("gVerifica_Duplicidade_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
         h.step(10);
-        result = false;
         auto& formatter = outside::formatter();
         if (is_oracle(InVntBanco_Dados)) {
             h.step(20);

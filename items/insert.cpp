@@ -82,11 +82,9 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         auto keys = outside::new_key_generator();
 
         h.step(20);
-        Variant key_connection;
         std::string key_message;
         int32_t key = 0;
-        const bool issued = keys->NextKey(kind, automation::to_long(user_text), 1, "TOVREL", "N", key_connection,
-                                          connection, "PEDIDO_ITEM_ID", key_message, key);
+        const bool issued = next_key(*keys, kind, user_text, connection, "PEDIDO_ITEM_ID", key_message, key);
         h.step(30);
         if (!issued) {
             message = Variant(key_message);
@@ -105,24 +103,24 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
             " TAB_STATUS_ID ) "
             " VALUES ";
         h.step(50);
-        h.statement += " (  " + items::number_literal(Variant(key)) + " , ";
+        h.statement += " (  " + number_literal(key) + " , ";
         h.step(60);
-        h.statement += "  " + items::date_literal(Variant(data_embarque)) + " , ";
+        h.statement += "  " + date_literal(data_embarque) + " , ";
         h.step(70);
-        h.statement += "  " + items::number_literal(Variant(peca_id)) + " , ";
+        h.statement += "  " + number_literal(peca_id) + " , ";
         h.step(80);
-        h.statement += "  " + items::number_literal(Variant(pedido_id)) + " , ";
+        h.statement += "  " + number_literal(pedido_id) + " , ";
         h.step(90);
-        h.statement += "  " + items::number_literal(Variant(qtde_pedida)) + " , ";
+        h.statement += "  " + number_literal(qtde_pedida) + " , ";
         h.step(100);
-        h.statement += "  " + items::number_literal(Variant(items::kNewItemStatus)) + " ) ";
+        h.statement += "  " + number_literal(items::kNewItemStatus) + " ) ";
 
         h.step(110);
         run_emulated_write(h.statement, connection);
 
         // The row stays written even when recording it is refused.
         h.step(120);
-        if (!items::record_item_operation(*keys, kind, items::kInsertion, user_text, key, key_message, connection))
+        if (!record_operation(*keys, kind, kItemEntity, kInsertion, user_text, key, key_message, connection))
             return;
 
         h.step(130);

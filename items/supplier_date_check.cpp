@@ -4,7 +4,6 @@
 #include <string>
 
 #include "component/frame.h"
-#include "items/common.h"
 
 namespace zolt::component {
 
@@ -12,11 +11,11 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
                                                      Variant& InVntData, Variant& invntUsuario_Internet_ID,
                                                      Variant& InVntConecta_DB, Variant& outvntMsg_Ret,
                                                      Variant& InVntBanco_Dados, bool& result) {
+    start_result(result);
     Handler h("mVerifica_Dupli_Pedido_Item_Fornecedor", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
         h.step(10);
-        result = false;
         auto& formatter = outside::formatter();
 
         // The order's supplier; a missing order counts as supplier 0.
@@ -45,11 +44,11 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
             " WHERE Pedido_Item.Pedido_ID = Pedido.Pedido_ID "
             " And Pedido_Item.Tab_Status_ID = 510 ";
         h.step(80);
-        h.statement += " And Pedido.Fornecedor_ID = " + items::number_literal(Variant(supplier_id));
+        h.statement += " And Pedido.Fornecedor_ID = " + number_literal(supplier_id);
         h.step(90);
-        h.statement += " And Pedido_Item.Data_Embarque >= " + items::date_literal(InVntData);
+        h.statement += " And Pedido_Item.Data_Embarque >= " + date_literal(InVntData);
         h.step(100);
-        h.statement += " And Pedido_Item.Data_Embarque < " + items::date_literal(InVntData) + " + 1 ";
+        h.statement += " And Pedido_Item.Data_Embarque < " + date_literal(InVntData) + " + 1 ";
         h.step(110);
         if (automation::is_true(automation::greater(formatter.NumberValue(InVntPedido_Item_ID), Variant(int16_t{0})))) {
             h.step(120);

@@ -78,7 +78,7 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
             " UPDATE PEDIDO_ITEM "
             " SET ";
         h.step(20);
-        h.statement += " DATA_EMBARQUE =  " + items::date_literal(Variant(data_embarque)) + " , ";
+        h.statement += " DATA_EMBARQUE =  " + date_literal(data_embarque) + " , ";
         h.step(30);
         auto& formatter = outside::formatter();
         h.statement += " PECA_ID =  " + text(formatter.SqlNumber(Variant(peca_id))) + " , ";
@@ -102,14 +102,12 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         auto keys = outside::new_key_generator();
         h.step(100);
         std::string key_message;
-        if (!items::record_item_operation(*keys, kind, items::kUpdate, user_text, pedido_item_id, key_message,
-                                          connection))
+        if (!record_operation(*keys, kind, kItemEntity, kUpdate, user_text, pedido_item_id, key_message, connection))
             return;
 
         h.step(110);
         keys.reset();
-        h.statement = "Select 0 Retorno, '' Msg_Ret, " + text(formatter.NumberValue(Variant(pedido_id))) +
-                      " Pedido_ID From Infra_IDS ";
+        h.statement = order_id_answer(pedido_id);
         statement = h.statement;
         result = true;
     });

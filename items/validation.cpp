@@ -13,12 +13,6 @@ constexpr std::string_view kOrderMissing = "Informe o pedido.";
 constexpr std::string_view kPartMissing = "Informe o código da peça.";
 constexpr std::string_view kItemConfirmed = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
 
-// A required number of at least 1.
-bool check_number(std::string_view label, Variant& value, Variant& user_id, Variant& message) {
-    Variant label_text(label), minimum(int16_t{1}), unused(""), required("S");
-    return outside::validator().CheckNumber(label_text, value, minimum, unused, user_id, message, required);
-}
-
 // A required date not before the server date.
 bool check_date(std::string_view label, Variant& value, Variant& server_date, Variant& user_id, Variant& message) {
     Variant label_text(label), unused(""), date_text(""), required("S");
@@ -33,11 +27,11 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
                                            Variant& invntUsuario_Internet_ID, Variant& InVntConecta_DB,
                                            Variant& outvntMsg_Ret, Variant& InVntBanco_Dados, Variant& InVntFlag_Acao,
                                            bool& result) {
+    start_result(result);
     Handler h("mConsiste_Campos_Pedido_Item", kItemUnavailable, TrailerForm::Validation, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
         h.step(10);
-        result = false;
         auto& formatter = outside::formatter();
         // The flag is read afresh for each comparison, trimmed, case-sensitive.
         auto flag_is = [&](std::string_view flag) {
@@ -46,7 +40,7 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
 
         if (flag_is("A") || flag_is("E")) {
             h.step(20);
-            if (!check_number("Item do Pedido", InVntPedido_Item_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
+            if (!required_number("Item do Pedido", InVntPedido_Item_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
                 outvntMsg_Ret = Variant(kItemIdMissing);
                 return;
             }
@@ -60,7 +54,7 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
         }
 
         h.step(40);
-        if (!check_number("Pedido", InVntPedido_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
+        if (!required_number("Pedido", InVntPedido_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
             outvntMsg_Ret = Variant(kOrderMissing);
             return;
         }
@@ -79,13 +73,13 @@ HRESULT ZOLT::mConsiste_Campos_Pedido_Item(Variant& InVntPedido_Item_ID, Variant
             return;
 
         h.step(70);
-        if (!check_number("Peça", InVntPeca_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
+        if (!required_number("Peça", InVntPeca_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
             outvntMsg_Ret = Variant(kPartMissing);
             return;
         }
 
         h.step(80);
-        if (!check_number("Qtde", InVntQtde_Pedida, invntUsuario_Internet_ID, outvntMsg_Ret))
+        if (!required_number("Qtde", InVntQtde_Pedida, invntUsuario_Internet_ID, outvntMsg_Ret))
             return;
 
         h.step(90);

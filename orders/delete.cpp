@@ -2,7 +2,6 @@
 // mTrataSP_QBX_EXC_PEDIDO_OLT1 runs the UPDATE itself, then answers like the
 // procedure would.
 #include "component/frame.h"
-#include "orders/literals.h"
 
 namespace zolt::component {
 
@@ -68,13 +67,13 @@ bool ZOLT::mTrataSP_QBX_EXC_PEDIDO_OLT1(std::string& kind, std::string& connecti
         h.step(10);
         h.statement = " UPDATE PEDIDO SET TAB_STATUS_ID = 2 ";
         h.step(20);
-        h.statement += " WHERE PEDIDO_ID =  " + orders::number_literal(pedido_id) + " ";
+        h.statement += " WHERE PEDIDO_ID =  " + number_literal(pedido_id) + " ";
 
         h.step(30);
         run_emulated_write(h.statement, connection);
 
         h.step(40);
-        h.statement = " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS";
+        h.statement = kDeletionAnswer;
         statement = h.statement;
         result = true;
     });

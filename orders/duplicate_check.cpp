@@ -2,7 +2,6 @@
 // with this external number (other than the order being changed)?
 // mTrataSP_QBX_DUP_PEDIDO_OLT1 builds the inline counting SELECT for it.
 #include "component/frame.h"
-#include "orders/literals.h"
 
 namespace zolt::component {
 
@@ -19,16 +18,15 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO(Variant& InVntPedido_ID, Variant& InV
                                            Variant& InVntFornecedor_ID, Variant& invntUsuario_Internet_ID,
                                            Variant& InVntConecta_DB, Variant& outvntMsg_Ret,
                                            Variant& InVntBanco_Dados, bool& result) {
+    start_result(result);
     Handler h("gVerifica_Duplicidade_PEDIDO", kOrderUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
         h.step(10);
-        result = false;
-
+        auto& formatter = outside::formatter();
         if (is_oracle(InVntBanco_Dados)) {
             // All values are formatted first, then converted; the connection text comes last.
             h.step(20);
-            auto& formatter = outside::formatter();
             std::string kind = kind_text(InVntBanco_Dados);
             const Variant number_value = formatter.TextValue(InVntNum_Pedido_Externo);
             const Variant supplier_value = formatter.NumberValue(InVntFornecedor_ID);
@@ -44,7 +42,6 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO(Variant& InVntPedido_ID, Variant& InV
                 return;
         } else {
             h.step(40);
-            auto& formatter = outside::formatter();
             ExecText(h.statement, "SP_QBX_DUP_PEDIDO_OLT1") << formatter.SqlText(InVntNum_Pedido_Externo)
                                                             << formatter.SqlNumber(InVntFornecedor_ID)
                                                             << formatter.SqlNumber(InVntPedido_ID);
@@ -60,7 +57,7 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO(Variant& InVntPedido_ID, Variant& InV
         }
 
         h.step(70);
-        const Variant count = outside::formatter().NumberValue(answer->field_object("Contador"));
+        const Variant count = formatter.NumberValue(answer->field_object("Contador"));
         const int32_t colliding = automation::to_long(count);
         answer->close();
 
@@ -93,9 +90,9 @@ bool ZOLT::mTrataSP_QBX_DUP_PEDIDO_OLT1(std::string& kind, std::string& connecti
             h.step(20);
             h.statement = kCountOrdersWhere;
             h.step(30);
-            h.statement += " NUM_PEDIDO_EXTERNO =  " + orders::text_literal(num_pedido_externo) + " AND ";
+            h.statement += " NUM_PEDIDO_EXTERNO =  " + text_literal(num_pedido_externo) + " AND ";
             h.step(40);
-            h.statement += " FORNECEDOR_ID =  " + orders::number_literal(fornecedor_id) + " ";
+            h.statement += " FORNECEDOR_ID =  " + number_literal(fornecedor_id) + " ";
             h.step(50);
             h.statement += " AND TAB_STATUS_ID = 1 ";
         } else {

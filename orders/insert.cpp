@@ -2,7 +2,6 @@
 // mTrataSP_QBX_INC_PEDIDO_OLT1 draws the key, inserts the row and records the
 // insertion itself, then answers like the procedure would.
 #include "component/frame.h"
-#include "orders/literals.h"
 
 namespace zolt::component {
 
@@ -93,11 +92,9 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_OLT1(std::string& kind, std::string& connecti
         auto keys = outside::new_key_generator();
 
         h.step(20);
-        Variant key_connection;
         std::string key_message;
         int32_t key = 0;
-        const bool issued = keys->NextKey(kind, automation::to_long(user_text), int16_t{1}, "TOVREL", "N",
-                                          key_connection, connection, "PEDIDO_ID", key_message, key);
+        const bool issued = next_key(*keys, kind, user_text, connection, "PEDIDO_ID", key_message, key);
         h.step(30);
         if (!issued) {
             message = Variant(key_message);
@@ -116,13 +113,13 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_OLT1(std::string& kind, std::string& connecti
                       " Cliente_ID ) "
                       " VALUES ";
         h.step(50);
-        h.statement += " (  " + orders::number_literal(key) + " , ";
+        h.statement += " (  " + number_literal(key) + " , ";
         h.step(60);
         h.statement += " 1 , ";
         h.step(70);
         h.statement += "  " + text(formatter.SqlNumber(Variant(status))) + " , ";
         h.step(80);
-        h.statement += "  " + orders::text_literal(num_pedido_externo) + " , ";
+        h.statement += "  " + text_literal(num_pedido_externo) + " , ";
         h.step(90);
         h.statement += "  " + text(formatter.SqlNumber(Variant(fornecedor_id))) + " , ";
         h.step(100);
@@ -132,11 +129,8 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_OLT1(std::string& kind, std::string& connecti
         run_emulated_write(h.statement, connection);
 
         h.step(120);
-        int32_t entity = 172, insertion = 1, unused = 0;
-        int32_t recording_user = automation::to_long(formatter.NumberValue(user_text));
-        int32_t written_key = automation::to_long(formatter.NumberValue(Variant(key)));
-        const bool recorded = keys->RecordOperation(kind, entity, insertion, recording_user, written_key, unused,
-                                                    key_message, connection);
+        const bool recorded =
+            record_operation(*keys, kind, kOrderEntity, kInsertion, user_text, key, key_message, connection);
         h.step(130);
         if (!recorded)
             return;
@@ -144,8 +138,7 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_OLT1(std::string& kind, std::string& connecti
         keys.reset();
 
         h.step(150);
-        h.statement = "Select 0 Retorno, '' Msg_Ret, " + text(formatter.NumberValue(Variant(key))) +
-                      " Pedido_ID From Infra_IDS ";
+        h.statement = order_id_answer(key);
         statement = h.statement;
         result = true;
     });

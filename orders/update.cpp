@@ -2,7 +2,6 @@
 // client; mTrataSP_QBX_ALT_PEDIDO_OLT1 runs the UPDATE and records it itself,
 // then answers like the procedure would.
 #include "component/frame.h"
-#include "orders/literals.h"
 
 namespace zolt::component {
 
@@ -93,7 +92,7 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_OLT1(std::string& kind, std::string& connecti
                       " EMPRESA_ID = 1 , "
                       " TAB_STATUS_ID =  1 , ";
         h.step(20);
-        h.statement += " NUM_PEDIDO_EXTERNO =  " + orders::text_literal(num_pedido_externo) + " , ";
+        h.statement += " NUM_PEDIDO_EXTERNO =  " + text_literal(num_pedido_externo) + " , ";
         h.step(30);
         h.statement += " FORNECEDOR_ID =  " + text(formatter.SqlNumber(Variant(fornecedor_id))) + " , ";
         h.step(40);
@@ -109,12 +108,9 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_OLT1(std::string& kind, std::string& connecti
         h.step(70);
         auto keys = outside::new_key_generator();
         h.step(80);
-        int32_t entity = 172, update = 2, unused = 0;
-        int32_t recording_user = automation::to_long(formatter.NumberValue(user_text));
-        int32_t written_key = automation::to_long(formatter.NumberValue(Variant(pedido_id)));
         std::string key_message;
-        const bool recorded = keys->RecordOperation(kind, entity, update, recording_user, written_key, unused,
-                                                    key_message, connection);
+        const bool recorded = record_operation(*keys, kind, kOrderEntity, kUpdate, user_text, pedido_id, key_message,
+                                               connection);
         h.step(90);
         if (!recorded)
             return;
@@ -122,8 +118,7 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_OLT1(std::string& kind, std::string& connecti
         keys.reset();
 
         h.step(110);
-        h.statement = "Select 0 Retorno, '' Msg_Ret, " + text(formatter.NumberValue(Variant(pedido_id))) +
-                      " Pedido_ID From Infra_IDS ";
+        h.statement = order_id_answer(pedido_id);
         statement = h.statement;
         result = true;
     });

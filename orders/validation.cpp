@@ -10,13 +10,6 @@ constexpr std::string_view kOrderRequired = "Informe o pedido.";
 constexpr std::string_view kSupplierRequired = "Informe o fornecedor.";
 constexpr std::string_view kPlantRequired = "Informe a planta.";
 
-// A required whole number of at least 1, checked by the field validator; it
-// may write its own text into the message.
-bool accepts_id(const char* label, Variant& value, Variant& user_id, Variant& message) {
-    Variant label_text(label), minimum(int16_t{1}), no_text(""), required("S");
-    return outside::validator().CheckNumber(label_text, value, minimum, no_text, user_id, message, required);
-}
-
 }  // namespace
 
 HRESULT ZOLT::mConsiste_Campos_Pedido(Variant& InVntPedido_ID, Variant& InVntTab_Status_ID,
@@ -24,11 +17,11 @@ HRESULT ZOLT::mConsiste_Campos_Pedido(Variant& InVntPedido_ID, Variant& InVntTab
                                       Variant& OutVntPedido_ID, Variant& invntUsuario_Internet_ID,
                                       Variant& InVntConecta_DB, Variant& outvntMsg_Ret, Variant& InVntBanco_Dados,
                                       Variant& InVntFlag_Acao, Variant& InVntCliente_ID, bool& result) {
+    start_result(result);
     Handler h("mConsiste_Campos_Pedido", kOrderUnavailable, TrailerForm::Validation, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
         h.step(10);
-        result = false;
         // The action flag: "A" update, "E" deletion, anything else insertion.
         const auto action = [&] { return automation::trim(text(outside::formatter().TextValue(InVntFlag_Acao))); };
 
@@ -37,7 +30,7 @@ HRESULT ZOLT::mConsiste_Campos_Pedido(Variant& InVntPedido_ID, Variant& InVntTab
         const bool deletion = action() == "E";
         if (update || deletion) {
             h.step(30);
-            if (!accepts_id("Pedido", InVntPedido_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
+            if (!required_number("Pedido", InVntPedido_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
                 outvntMsg_Ret = Variant(kOrderRequired);
                 return;
             }
@@ -55,13 +48,13 @@ HRESULT ZOLT::mConsiste_Campos_Pedido(Variant& InVntPedido_ID, Variant& InVntTab
             return;
 
         h.step(60);
-        if (!accepts_id("Fornecedor", InVntFornecedor_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
+        if (!required_number("Fornecedor", InVntFornecedor_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
             outvntMsg_Ret = Variant(kSupplierRequired);
             return;
         }
 
         h.step(70);
-        if (!accepts_id("Planta", InVntCliente_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
+        if (!required_number("Planta", InVntCliente_ID, invntUsuario_Internet_ID, outvntMsg_Ret)) {
             outvntMsg_Ret = Variant(kPlantRequired);
             return;
         }
