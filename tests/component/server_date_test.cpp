@@ -69,7 +69,7 @@ TEST_F(ServerDate, DatabaseErrorGivesTheItemMessageWithTheTrailerForTheFirstUser
     EXPECT_EQ(call(oracle(), Variant::long_(1)), com::S_OK);
     EXPECT_FALSE(result);
     EXPECT_EQ(message.text(), std::string(kItemUnavailable) + " - TvrZOLT.gVerifica_Data_Atual. ( " + description +
-                                  " :  No Nº 30) " + kSysdate);
+                                  " :  No Nº 20) " + kSysdate);
     EXPECT_EQ(date, kUnset);
 
     EXPECT_EQ(call(oracle(), Variant::long_(2)), com::S_OK);
@@ -82,7 +82,7 @@ TEST_F(ServerDate, FailingFormatterReachesTheHandler) {
         EXPECT_EQ(call(sql_server(), Variant("1")), com::S_OK);
         EXPECT_FALSE(result);
         EXPECT_EQ(message.text(), std::string(kItemUnavailable) +
-                                      " - TvrZOLT.gVerifica_Data_Atual. ( Formatador falhou :  No Nº 50) " + kGetdate);
+                                      " - TvrZOLT.gVerifica_Data_Atual. ( Formatador falhou :  No Nº 40) " + kGetdate);
         EXPECT_EQ(date, kUnset);
     });
 }
