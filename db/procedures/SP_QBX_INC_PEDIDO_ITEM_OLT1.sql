@@ -1,7 +1,8 @@
--- Adds a new item (status 509) under the next PEDIDO_ITEM_ID of Infra_Chave,
--- records the insertion (entity 260, operation 1) and answers the new key.
+-- Adds a new item (status 509) under the next PEDIDO_ITEM_ID of
+-- Infra_Chave, records the insertion (entity 260, operation 1) and answers
+-- the new key. The fifth argument is not used.
 -- Without a counter, or when the next key is already taken, nothing is
--- written and the answer is RETORNO 1. The fifth argument is not used.
+-- written and the answer is RETORNO 1.
 CREATE PROCEDURE SP_QBX_INC_PEDIDO_ITEM_OLT1 (@DATA_EMBARQUE DATE, @PECA_ID INTEGER, @PEDIDO_ID INTEGER,
                                              @QTDE_PEDIDA INTEGER, @EMPRESA_ID INTEGER, @USUARIO_ID INTEGER)
 AS

@@ -260,8 +260,17 @@ TEST_F(ItemWrites, KeyGeneratorRefusals) {
 }
 
 TEST_F(ItemWrites, AProcedureThatRefusesLeavesTheMessageAndWritesNothing) {
-    db.exec("DELETE FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'");
+    const std::string exec = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 2";
+    const std::vector<std::vector<Variant>> refusal{
+        {Variant::long_(1), Variant("Não foi possível gerar a chave PEDIDO_ITEM_ID."), Variant::long_(0)}};
+    add_item(6, 2, 302, "2030-03-10", 509);  // the next key is taken
+    EXPECT_EQ(db.rows(exec), refusal);
     ItemCall c = new_item();
+    EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
+    EXPECT_EQ(count("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), 5);
+    db.exec("DELETE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6");
+    db.exec("DELETE FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'");
+    EXPECT_EQ(db.rows(exec), refusal);
     EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
     EXPECT_EQ(c.message, Variant("as passed"));
     EXPECT_TRUE(c.new_id.is_empty());

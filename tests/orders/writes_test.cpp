@@ -177,14 +177,25 @@ TEST_F(OrderWrites, RefusalsOfTheKeyGenerator) {
     EXPECT_TRUE(keys.last.expired());
 }
 
-TEST_F(OrderWrites, EmptyAnswersWriteEachMethodsMessage) {
-    db.exec("DELETE FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID'");
+// The procedure draws no key when the counter is missing or the next key is
+// taken: it writes nothing and refuses, which leaves the caller's message.
+TEST_F(OrderWrites, TheInsertionProcedureRefusesWhenNoKeyIsFree) {
+    const std::string exec = "EXEC SP_QBX_INC_PEDIDO_OLT1   1, 'PRG-0100', 103, 7";
+    const std::vector<std::string> refusal{"1|Não foi possível gerar a chave PEDIDO_ID.|0"};
+    db.exec("INSERT INTO PEDIDO (PEDIDO_ID) VALUES (4)");
+    EXPECT_EQ(texts(exec), refusal);
     EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), sql_server(), new_id),
               Variant::integer(10));
-    EXPECT_EQ(message, Variant("Erro na inclusão do pedido."));
-    EXPECT_EQ(texts("SELECT COUNT(*) FROM PEDIDO"), (std::vector<std::string>{"3"}));
+    EXPECT_EQ(last_key(), "3");
+    db.exec("DELETE FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID'");
+    EXPECT_EQ(texts(exec), refusal);
+    EXPECT_EQ(message, Variant("antes"));
+    EXPECT_EQ(new_id, kUnset);
+    EXPECT_EQ(texts("SELECT COUNT(*) FROM PEDIDO"), (std::vector<std::string>{"4"}));
+    EXPECT_TRUE(operations().empty());
+}
 
-    db.exec("INSERT INTO Infra_Chave VALUES ('PEDIDO_ID', 3)");
+TEST_F(OrderWrites, EmptyAnswersWriteEachMethodsMessage) {
     db.exec("DELETE FROM Infra_IDS");
     EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle(), new_id),
               Variant::integer(10));
