@@ -1,23 +1,41 @@
-// The duplicate-part check and the supplier's confirmed shipping days.
+// The checks in front of every item write: the duplicate part, the supplier's
+// confirmed shipping days, and the validation that runs them.
 #include "tests/items/item_test.h"
 
 namespace zolt::test {
 namespace {
 
-using ItemChecks = ItemTest;
+class ItemChecks : public ItemTest {
+protected:
+    bool part_free(ItemCall& c, Variant kind) {
+        bool result = false;
+        EXPECT_EQ(zolt().gVerifica_Duplicidade_PEDIDO_ITEM(c.item_id, c.part, c.order, c.user, connection, c.message,
+                                                           kind, result),
+                  com::S_OK);
+        return result;
+    }
+    bool day_free(ItemCall& c, Variant kind) {
+        bool result = false;
+        EXPECT_EQ(zolt().mVerifica_Dupli_Pedido_Item_Fornecedor(c.item_id, c.order, c.date, c.user, connection,
+                                                                c.message, kind, result),
+                  com::S_OK);
+        return result;
+    }
+    static ItemCall call(Variant item_id, int order, int part = 0, Variant date = Variant()) {
+        ItemCall c;
+        c.item_id = std::move(item_id);
+        c.order = Variant::long_(order);
+        c.part = Variant::long_(part);
+        c.date = std::move(date);
+        return c;
+    }
+};
 
-ItemCall part_in_order(Variant item_id, int part, int order) {
-    ItemCall c;
-    c.item_id = std::move(item_id);
-    c.part = Variant::long_(part);
-    c.order = Variant::long_(order);
-    return c;
-}
-
+// The procedure takes part, order, item; the inline count leaves an existing
+// item out.
 TEST_F(ItemChecks, DuplicateCheckSendsPartOrderItemInEachDialect) {
     const std::vector<std::tuple<Variant, Variant, std::string>> cases{
         {sql_server(), Variant(), "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, NULL"},
-        {sql_server(), Variant::long_(1), "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, 1"},
         {oracle(), Variant(),
          " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO_ITEM  WHERE  PECA_ID =  301 AND  PEDIDO_ID =  1  "
          "And Tab_Status_ID IN ( 509 , 510 )"},
@@ -26,8 +44,8 @@ TEST_F(ItemChecks, DuplicateCheckSendsPartOrderItemInEachDialect) {
          "PEDIDO_ITEM_ID <>  1  And Tab_Status_ID IN ( 509 , 510 )"},
     };
     for (const auto& [kind, item_id, statement] : cases) {
-        ItemCall c = part_in_order(item_id, 301, 1);
-        EXPECT_EQ(traced_texts([&] { part_free(c, kind); }), std::vector<std::string>{statement});
+        ItemCall c = call(item_id, 1, 301);
+        EXPECT_EQ(traced_texts([&] { part_free(c, kind); }), Lines{statement});
     }
 }
 
@@ -44,89 +62,151 @@ TEST_F(ItemChecks, APartStandsOnAtMostOneLiveItemOfAnOrder) {
         {Variant::long_(1), 302, 1, false},  // item 1 taking the part of item 2
         {Variant(), 303, 2, true},           // part only on deleted item 4
         {Variant(), 302, 2, true},           // part in another order
-        {Variant::long_(-3), 303, 1, true},
     };
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
-            ItemCall c = part_in_order(test.item_id, test.part, test.order);
+            ItemCall c = call(test.item_id, test.order, test.part);
             EXPECT_EQ(part_free(c, kind), test.free) << test.part << "/" << test.order;
             EXPECT_EQ(c.message, Variant(test.free ? "as passed" : "Já existe a peça no pedido informado."));
         }
     }
 }
 
-class SupplierDays : public ItemTest {
-protected:
-    // Supplier 101 owns orders 1 and 3, supplier 102 order 2.
-    void SetUp() override {
-        add_item(10, 3, 301, "2030-05-05 08:00:00", 510);
-        add_item(11, 1, 303, "2030-05-05 23:59:00", 510);
-        add_item(12, 1, 301, "2030-05-05 12:00:00", 509);  // new: does not count
-        add_item(13, 2, 302, "2030-05-05 00:00:00", 510);  // another supplier
-        add_item(14, 1, 302, "2030-05-06 00:00:00", 510);  // the next midnight
-    }
-    ItemCall on(Variant date, Variant item_id = Variant(), int order = 1) {
-        ItemCall c;
-        c.date = std::move(date);
-        c.item_id = std::move(item_id);
-        c.order = Variant::long_(order);
-        return c;
-    }
-    static std::string confirmed(int count) {
-        return "Existe(m) " + std::to_string(count) + " peças(s) confirmada(s) para o fornecedor nesta data.";
-    }
-};
-
-TEST_F(SupplierDays, SendsTheSameTwoSelectsToBothDialects) {
+// Supplier 101 owns orders 1 and 3, supplier 102 order 2. The same two
+// SELECTs go to both dialects; the day runs from the date given to one day later.
+TEST_F(ItemChecks, CountsTheSuppliersConfirmedItemsOnTheDay) {
+    add_item(10, 3, 301, "2030-05-05 08:00:00", 510);
+    add_item(11, 1, 303, "2030-05-05 23:59:00", 510);
+    add_item(12, 1, 301, "2030-05-05 12:00:00", 509);  // new: does not count
+    add_item(13, 2, 302, "2030-05-05 00:00:00", 510);  // another supplier
+    add_item(14, 1, 302, "2030-05-06 00:00:00", 510);  // the next midnight
     const std::string count_query =
         " SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador  FROM  PEDIDO_ITEM , Pedido  WHERE "
         "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And Pedido.Fornecedor_ID = 101"
         " And Pedido_Item.Data_Embarque >= {ts '2030-05-05 00:00:00'} And Pedido_Item.Data_Embarque < "
         "{ts '2030-05-05 00:00:00'} + 1 ";
-    for (const Variant& kind : {oracle(), sql_server()}) {
-        ItemCall c = on(day(2030, 5, 5));
-        EXPECT_EQ(traced_texts([&] { day_free(c, kind); }),
-                  (std::vector<std::string>{" Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ", count_query}));
-        c = on(day(2030, 5, 5), Variant::long_(11));
-        EXPECT_EQ(traced_texts([&] { day_free(c, kind); }).back(),
-                  count_query + " And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  11 ");
-    }
-}
-
-TEST_F(SupplierDays, CountsTheSuppliersConfirmedItemsOnTheDay) {
     struct Case {
         Variant date, item_id;
         int order;
         int confirmed;  // 0: the day is free
     };
     const std::vector<Case> cases{
-        {day(2030, 5, 5), Variant(), 1, 2},  // items 10 and 11, of two orders of supplier 101
-        {day(2030, 5, 5), Variant::long_(0), 3, 2},
+        {day(2030, 5, 5), Variant(), 1, 2},            // items 10 and 11, of two orders of supplier 101
         {day(2030, 5, 5), Variant::long_(11), 1, 1},   // the item being changed is left out
-        {day(2030, 5, 5), Variant::long_(-11), 1, 2},  // a negative id leaves nothing out
+        {day(2030, 5, 5), Variant::long_(-11), 3, 2},  // a negative id leaves nothing out
         {day(2030, 5, 5, 12), Variant(), 1, 2},        // the window starts at noon: items 11 and 14
         {day(2030, 5, 7), Variant(), 1, 0},
         {day(2030, 5, 5), Variant(), 2, 1},    // supplier 102: item 13 only
         {day(2030, 5, 5), Variant(), 999, 0},  // no order: supplier 0
     };
-    for (const Variant& kind : {oracle(), Variant("qualquer")}) {
+    for (const Variant& kind : {oracle(), sql_server()}) {
+        ItemCall c = call(Variant::long_(11), 1, 0, day(2030, 5, 5));
+        EXPECT_EQ(traced_texts([&] { day_free(c, kind); }),
+                  (Lines{" Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ",
+                         count_query + " And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  11 "}));
         for (const Case& test : cases) {
-            ItemCall c = on(test.date, test.item_id, test.order);
+            c = call(test.item_id, test.order, 0, test.date);
             EXPECT_EQ(day_free(c, kind), test.confirmed == 0) << test.order << " " << test.confirmed;
-            EXPECT_EQ(c.message, Variant(test.confirmed ? confirmed(test.confirmed) : "as passed"));
+            EXPECT_EQ(c.message, Variant(test.confirmed ? "Existe(m) " + std::to_string(test.confirmed) +
+                                                              " peças(s) confirmada(s) para o fornecedor nesta data."
+                                                        : "as passed"));
+        }
+    }
+    ItemCall c = call(Variant(), 1, 0, day(2030, 5, 5));
+    EXPECT_EQ(traced_texts([&] { day_free(c, oracle()); }).back(), count_query);
+}
+
+using ItemValidation = ItemTest;
+
+std::string server_day() { return automation::format(Variant(automation::now()), "dd/mm/yyyy"); }
+
+// "A" and "E" ask for the item id (letter case counts, blanks around do not);
+// a deletion needs nothing more. The other fields are checked in a fixed
+// order; then the duplicate part, the lock on items no longer new, and the
+// supplier's confirmed days.
+TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
+    const std::string lock = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
+    using Field = Variant ItemCall::*;
+    const Field item = &ItemCall::item_id, order = &ItemCall::order, date = &ItemCall::date, part = &ItemCall::part,
+                quantity = &ItemCall::quantity;
+    struct Case {
+        const char* flag;
+        std::vector<std::pair<Field, Variant>> changes;  // made to a new item of order 1
+        std::string message;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        {"A", {{item, Variant()}, {order, Variant()}, {date, Variant()}}, "Informe o Item do Pedido."},
+        {"E", {{item, Variant("dois")}}, "Informe o Item do Pedido."},
+        {" E ", {{item, Variant::long_(2)}, {order, Variant()}, {date, Variant()}}, "as passed"},
+        {"e", {{item, Variant::long_(1)}, {order, Variant()}}, "Informe o pedido."},
+        {"I", {{order, Variant("x")}, {date, Variant()}, {part, Variant()}}, "Informe o pedido."},
+        {"I", {{date, day(2001, 1, 1)}, {part, Variant()}, {quantity, Variant()}},
+         "O campo Data de Embarque não pode ser anterior a " + server_day() + "."},
+        {"I", {{date, Variant("31/02/2030")}}, "O campo Data de Embarque não contém uma data válida."},
+        {"I", {{date, Variant::null()}}, "Informe o campo Data de Embarque."},
+        {"I", {{part, Variant::long_(0)}, {quantity, Variant()}}, "Informe o código da peça."},
+        {"I", {{quantity, Variant::long_(0)}, {part, Variant::long_(301)}}, "O campo Qtde deve ser maior ou igual a 1."},
+        {"I", {{part, Variant::long_(301)}, {date, day(2030, 1, 15)}}, "Já existe a peça no pedido informado."},
+        {"A", {{item, Variant::long_(2)}, {date, day(2030, 1, 15)}}, lock},
+        {"A", {{item, Variant::long_(4)}}, lock},
+        {"A", {{item, Variant::long_(999)}}, "Não foi encontrado o item do pedido informado."},
+        {"I", {{date, day(2030, 1, 15, 9)}}, "Existe(m) 1 peças(s) confirmada(s) para o fornecedor nesta data."},
+        {"a", {{item, Variant()}}, "as passed"},  // not an update: no item id needed
+        {"A", {{item, Variant::long_(1)}, {part, Variant::long_(301)}}, "as passed"},
+    };
+    // clang-format on
+    for (const Variant& kind : {sql_server(), oracle()}) {
+        for (const Case& test : cases) {
+            ItemCall c = new_item();
+            for (const auto& [field, value] : test.changes)
+                c.*field = value;
+            EXPECT_EQ(validate(c, kind, Variant(test.flag)), test.message == "as passed") << test.message;
+            EXPECT_EQ(c.message, Variant(test.message));
         }
     }
 }
 
-TEST_F(SupplierDays, ADateTheWriterCannotReadIsAnErrorWithTheLookupInTheTrailer) {
-    ItemCall c = on(Variant("não é data"));
-    c.user = Variant::long_(1);
-    EXPECT_FALSE(day_free(c, sql_server()));
-    const std::string text = c.message.text();
-    EXPECT_EQ(text.rfind(kItemUnavailable + " - TvrZOLT.mVerifica_Dupli_Pedido_Item_Fornecedor. ( ", 0), 0u) << text;
-    EXPECT_NE(text.find(" :  No Nº 90)  SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador "), std::string::npos)
-        << text;
-    EXPECT_TRUE(text.ends_with(" And Pedido.Fornecedor_ID = 101")) << text;
+// An update reads the server date, the duplicate part, the item's status and
+// the supplier's day, in that order; a deletion reads nothing.
+TEST_F(ItemValidation, AnUpdateRunsEveryQueryInOrder) {
+    ItemCall c = new_item();
+    c.item_id = Variant::long_(1);
+    const Lines expected{
+        "Select Getdate() as Data ",
+        "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   303, 1, 1",
+        " SELECT  PEDIDO_ITEM.DATA_EMBARQUE ,  PEDIDO_ITEM.PECA_ID ,  PEDIDO_ITEM.PEDIDO_ID ,  "
+        "PEDIDO_ITEM.PEDIDO_ITEM_ID ,  PEDIDO_ITEM.QTDE_PEDIDA ,  PEDIDO_ITEM.TAB_STATUS_ID   FROM  PEDIDO_ITEM   "
+        "WHERE  PEDIDO_ITEM.PEDIDO_ITEM_ID =  1 ",
+        " Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ",
+        " SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador  FROM  PEDIDO_ITEM , Pedido  WHERE "
+        "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And Pedido.Fornecedor_ID = 101"
+        " And Pedido_Item.Data_Embarque >= {ts '2030-03-10 00:00:00'} And Pedido_Item.Data_Embarque < "
+        "{ts '2030-03-10 00:00:00'} + 1  And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  1 ",
+    };
+    EXPECT_EQ(traced_texts([&] { EXPECT_TRUE(validate(c, sql_server(), Variant("A"))); }), expected);
+    EXPECT_TRUE(traced_texts([&] { EXPECT_TRUE(validate(c, oracle(), Variant("E"))); }).empty());
+}
+
+// A server date that cannot be read stops the validation with its message.
+TEST_F(ItemValidation, AServerDateFailureStopsBeforeTheShippingDate) {
+    db.exec("DELETE FROM Infra_IDS");
+    ItemCall c = new_item();
+    c.date = Variant("não é data");
+    EXPECT_EQ(traced_texts([&] { EXPECT_FALSE(validate(c, oracle(), Variant("I"))); }),
+              Lines{"Select Sysdate as Data From Infra_IDS "});
+    EXPECT_EQ(c.message, Variant("Erro na verificação da data atual."));
+}
+
+TEST_F(ItemValidation, AnErrorEndsWithTheTrailerWithoutStatement) {
+    ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Formatador falhou"));
+    on_new_thread([&] {
+        ItemCall c = new_item();
+        c.user = Variant("1");
+        EXPECT_FALSE(validate(c, oracle(), Variant("I")));
+        EXPECT_EQ(c.message.text(),
+                  kItemUnavailable + " - TvrZOLT.mConsiste_Campos_Pedido_Item. ( Formatador falhou :  No Nº 10) ");
+    });
 }
 
 }  // namespace

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "component/frame.h"
-#include "tests/support/fixture.h"
+#include "tests/support/helpers.h"
 
 namespace zolt::test {
 
 using automation::Variant;
+using Lines = std::vector<std::string>;
 
 inline Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
     return Variant(automation::make_date(year, month, day_of_month, hour, minute));
@@ -30,6 +31,7 @@ struct ItemCall {
     Variant new_id;
 };
 
+// Each call checks that the method answered S_OK.
 class ItemTest : public ComponentTest {
 protected:
     Variant insert(ItemCall& c, Variant kind) {
@@ -58,20 +60,6 @@ protected:
                   com::S_OK);
         return result;
     }
-    bool part_free(ItemCall& c, Variant kind) {
-        bool result = false;
-        EXPECT_EQ(zolt().gVerifica_Duplicidade_PEDIDO_ITEM(c.item_id, c.part, c.order, c.user, connection, c.message,
-                                                           kind, result),
-                  com::S_OK);
-        return result;
-    }
-    bool day_free(ItemCall& c, Variant kind) {
-        bool result = false;
-        EXPECT_EQ(zolt().mVerifica_Dupli_Pedido_Item_Fornecedor(c.item_id, c.order, c.date, c.user, connection,
-                                                                c.message, kind, result),
-                  com::S_OK);
-        return result;
-    }
 
     // A new item (509) of order 1 for part 303 on 10/03/2030, quantity 40.
     static ItemCall new_item() {
@@ -87,26 +75,15 @@ protected:
         db.exec("INSERT INTO PEDIDO_ITEM VALUES (" + std::to_string(id) + ", " + std::to_string(order) + ", " +
                 std::to_string(part) + ", julianday('" + shipping + "'), 1, " + std::to_string(status) + ")");
     }
-    int32_t count(const std::string& sql) const { return automation::to_long(db.scalar(sql)); }
-    int32_t status_of(int item) const {
-        return count("SELECT TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = " + std::to_string(item));
-    }
-    // Items and the write log as text, keys left out, for comparing two databases.
-    std::vector<std::string> item_rows(const TempDatabase& database) const {
-        std::vector<std::string> rows;
-        for (const auto& row :
-             database.rows("SELECT PEDIDO_ID, PECA_ID, DATA_EMBARQUE, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM "
-                           "ORDER BY PEDIDO_ID, PECA_ID, DATA_EMBARQUE, TAB_STATUS_ID")) {
-            std::string text;
-            for (const auto& value : row)
-                text += (value.is_null() ? std::string("NULL") : automation::to_text(value)) + "|";
-            rows.push_back(text);
-        }
-        for (const auto& row : database.rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID FROM Infra_Operacao "
-                                             "ORDER BY OPERACAO_ID"))
-            rows.push_back("log " + automation::to_text(row[0]) + "|" + automation::to_text(row[1]) + "|" +
-                           automation::to_text(row[2]));
-        return rows;
+    Lines rows(const std::string& sql) const { return row_texts(db, sql); }
+    // Items and the write log, keys left out, for comparing two databases.
+    static Lines item_rows(const TempDatabase& database) {
+        Lines lines = row_texts(database, "SELECT PEDIDO_ID, PECA_ID, DATA_EMBARQUE, QTDE_PEDIDA, TAB_STATUS_ID "
+                                          "FROM PEDIDO_ITEM ORDER BY PEDIDO_ID, PECA_ID, DATA_EMBARQUE, TAB_STATUS_ID");
+        for (const auto& line :
+             row_texts(database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID FROM Infra_Operacao ORDER BY OPERACAO_ID"))
+            lines.push_back("log " + line);
+        return lines;
     }
 };
 

@@ -1,0 +1,160 @@
+// Reading an order, the duplicate check, and the validation in front of every write.
+#include "tests/orders/order_test.h"
+
+namespace zolt::orders_test {
+namespace {
+
+using OrderQuery = OrderTest;
+
+// Order 10 has no external number and a supplier without a trade name.
+TEST_F(OrderQuery, ReadsALiveOrderInBothDialects) {
+    db.exec("INSERT INTO PESSOA VALUES (104, NULL, 'F'); INSERT INTO PEDIDO VALUES (10, 1, 1, NULL, 104, 202)");
+    const std::vector<std::pair<Variant, std::string>> dialects{
+        {oracle(),
+         " SELECT  PEDIDO.PEDIDO_ID ,  PEDIDO.NUM_PEDIDO_EXTERNO ,  PEDIDO.FORNECEDOR_ID,  VFornecedor.Nome_Fantasia "
+         "as Fornecedor,  VCliente.Nome_Fantasia as Cliente,  Pedido.Cliente_ID  FROM  PEDIDO , VFornecedor, "
+         "VCliente  WHERE  Pedido.Fornecedor_ID = VFornecedor.Fornecedor_ID  And Pedido.Cliente_ID = "
+         "VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  AND PEDIDO.TAB_STATUS_ID = 1 "},
+        {sql_server(), "EXEC SP_QBX_CON_PEDIDO_OLT1   1"}};
+    for (const auto& [kind, statement] : dialects) {
+        OrderFields out;
+        EXPECT_EQ(traced([&] { EXPECT_EQ(query(Variant::long_(1), kind, out), Variant::integer(0)); }),
+                  (std::vector<ado::TraceEntry>{{statement, false}}));
+        EXPECT_EQ((std::vector<Variant>{out.number, out.supplier_id, out.supplier, out.client_id, out.client}),
+                  (std::vector<Variant>{Variant("PRG-0001"), Variant::long_(101), Variant("Metalúrgica Alfa"),
+                                        Variant::long_(201), Variant("Planta Curitiba")}));
+        EXPECT_EQ(query(Variant::long_(10), kind, out), Variant::integer(0));
+        EXPECT_EQ(out.number, Variant(""));
+        EXPECT_EQ(out.supplier, Variant(""));
+        EXPECT_EQ(message, Variant("antes"));
+    }
+}
+
+// Deleted orders, unknown ids and orders whose supplier has no row in its view
+// are not shown. A client missing from its view hides the order only in the
+// inline SELECT: orders created through the procedure carry no client at all.
+TEST_F(OrderQuery, OrdersNotToBeShownAreReportedAsNotFound) {
+    db.exec("INSERT INTO PEDIDO VALUES (10, 1, 1, 'SEM-FORN', 999, 201), (11, 1, 1, 'SEM-CLI', 101, 999)");
+    for (const Variant& kind : {oracle(), sql_server()}) {
+        for (int id : {99, 3, 10}) {
+            OrderFields out;
+            message = Variant("antes");
+            EXPECT_EQ(query(Variant::long_(id), kind, out), Variant::integer(10)) << id;
+            EXPECT_EQ(message, Variant("Não foi encontrado o pedido informado.")) << id;
+            EXPECT_EQ(out.number, kUnset);
+        }
+    }
+    OrderFields out;
+    EXPECT_EQ(query(Variant::long_(11), oracle(), out), Variant::integer(10));
+    EXPECT_EQ(query(Variant::long_(11), sql_server(), out), Variant::integer(0));
+    EXPECT_EQ(out.client, Variant(""));
+}
+
+using DuplicateCheck = OrderTest;
+
+// Sample orders: 1 'PRG-0001' of supplier 101 (live), 3 'PRG-0003' of 101 (deleted).
+// A new order (no id, or 0) is counted against every live order of the
+// supplier; an existing one leaves itself out.
+TEST_F(DuplicateCheck, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
+    const std::string new_order = " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  ";
+    struct Case {
+        Variant kind, id;
+        std::string number;
+        int supplier;
+        std::string statement;
+        bool unique;
+    };
+    const std::vector<Case> cases{
+        {oracle(), Variant(), "PRG-0001", 101, new_order + "'PRG-0001' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ",
+         false},
+        {oracle(), Variant::long_(0), "PRG-0003", 101,
+         new_order + "'PRG-0003' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", true},
+        {oracle(), Variant(), "O'Brien", 102, new_order + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ",
+         true},
+        {oracle(), Variant::long_(2), "PRG-0001", 101,
+         " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  'PRG-0001' And FORNECEDOR_ID =  "
+         "101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ",
+         false},
+        {oracle(), Variant::long_(1), "O'Brien", 101,
+         " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  'O''Brien' And FORNECEDOR_ID =  "
+         "101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  1 ",
+         true},
+        {sql_server(), Variant(), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, NULL", false},
+        {sql_server(), Variant::long_(0), "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0", true},
+        {sql_server(), Variant::long_(1), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 1", true},
+        {sql_server(), Variant::long_(2), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 2", false},
+    };
+    for (const auto& c : cases) {
+        message = Variant("antes");
+        bool unique = !c.unique;
+        EXPECT_EQ(traced([&] { unique = duplicate(c.id, Variant(c.number), Variant::long_(c.supplier), c.kind); }),
+                  (std::vector<ado::TraceEntry>{{c.statement, false}}));
+        EXPECT_EQ(unique, c.unique) << c.statement;
+        EXPECT_EQ(message, Variant(c.unique ? "antes" : kDuplicate)) << c.statement;
+    }
+}
+
+// A procedure answering with no result set, or with no row, fails the check.
+TEST_F(DuplicateCheck, AnAnswerWithoutCountFailsTheCheck) {
+    for (const std::string body : {"UPDATE PEDIDO SET EMPRESA_ID = 1 WHERE 0", "SELECT 0 AS Contador WHERE 0"}) {
+        const test::TempDatabase other;
+        other.exec("DELETE FROM Infra_Procedimento WHERE NOME = 'SP_QBX_DUP_PEDIDO_OLT1'");
+        other.exec("CREATE PROCEDURE SP_QBX_DUP_PEDIDO_OLT1 (@N TEXT, @F INTEGER, @P INTEGER) AS " + body);
+        connection = Variant(automation::ObjectPtr(other.connect()));
+        EXPECT_FALSE(duplicate(Variant(), Variant("NOVO-1"), Variant::long_(101), sql_server()));
+        EXPECT_EQ(message, Variant("Erro na verificação de duplicidade do pedido.")) << body;
+    }
+}
+
+using OrderValidation = OrderTest;
+
+// "A" and "E" (blanks around allowed, letter case not) ask for the order id;
+// any other flag is an insertion. A deletion needs the order id alone. The
+// fields are checked in order, each refusal before anything is read; the
+// duplicate check has the last word.
+TEST_F(OrderValidation, TheFirstRefusedFieldDecides) {
+    struct Case {
+        Variant flag, id, number, supplier, client;
+        std::string message;  // "" when accepted
+        std::size_t reads;    // statements sent: the duplicate check's
+    };
+    const Variant number("NOVO-1"), supplier = Variant::long_(101), client = Variant::long_(201);
+    const std::vector<Case> cases{
+        {Variant(" A "), Variant(), number, supplier, client, "Informe o pedido.", 0},
+        {Variant("E "), Variant("abc"), Variant(), Variant(), Variant(), "Informe o pedido.", 0},
+        {Variant("E"), Variant::long_(1), Variant(), Variant(), Variant(), "", 0},
+        {Variant("e"), Variant(), number, supplier, client, "", 1},
+        {Variant::null(), Variant(), Variant("   "), supplier, client, "Informe o campo N.º Programação.", 0},
+        {Variant("I"), Variant(), Variant(std::string(21, 'N')), Variant(), Variant(),
+         "O campo N.º Programação deve ter no máximo 20 caracteres.", 0},
+        {Variant("I"), Variant(), Variant(std::string(20, 'N')), Variant("abc"), client, "Informe o fornecedor.", 0},
+        {Variant("I"), Variant(), number, supplier, Variant::long_(0), "Informe a planta.", 0},
+        {Variant("A"), Variant::long_(2), Variant("PRG-0001"), supplier, client, kDuplicate, 1},
+    };
+    for (const Variant& kind : {oracle(), sql_server()}) {
+        for (const auto& c : cases) {
+            message = Variant("antes");
+            bool valid = false;
+            EXPECT_EQ(traced_texts([&] { valid = validate(c.id, c.number, c.supplier, c.client, c.flag, kind); })
+                          .size(),
+                      c.reads)
+                << c.message;
+            EXPECT_EQ(valid, c.message.empty()) << c.message;
+            EXPECT_EQ(message, Variant(c.message.empty() ? "antes" : c.message)) << c.message;
+        }
+    }
+}
+
+TEST_F(OrderValidation, AnErrorEndsWithTheTrailerWithoutStatement) {
+    test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Formatador falhou"));
+    test::on_new_thread([&] {
+        user = Variant::long_(1);
+        EXPECT_FALSE(validate(Variant::long_(1), Variant("X"), Variant::long_(101), Variant::long_(201),
+                              Variant("A"), oracle()));
+        EXPECT_EQ(message.text(), std::string(kOrderUnavailable) +
+                                      " - TvrZOLT.mConsiste_Campos_Pedido. ( Formatador falhou :  No Nº 20) ");
+    });
+}
+
+}  // namespace
+}  // namespace zolt::orders_test

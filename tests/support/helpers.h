@@ -1,0 +1,40 @@
+// What the order and item tests share beyond the fixture: rows as text, the
+// error a statement raises, and outside components that refuse or fail on cue.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "tests/support/fixture.h"
+
+namespace zolt::test {
+
+// The rows a query answers, each as "a|b|c" (Null as NULL).
+std::vector<std::string> row_texts(const TempDatabase& db, const std::string& sql);
+
+// The description of the error a statement raises on a connection of its own.
+std::string error_of(const TempDatabase& db, const std::string& statement);
+
+// Puts a key generator in place that writes every call into `calls` as one
+// line ("NextKey|kind|user|1|TOVREL|N|Empty|connection|column" and
+// "RecordOperation|kind|entity|operation|user|key|0|connection") and
+// refuses when told to; otherwise the real one answers. On leaving it checks
+// that every instance the component made was released.
+class ScriptedKeys {
+public:
+    ScriptedKeys();
+    ~ScriptedKeys();
+    bool refuse_key = false;     // NextKey answers False with "Chave recusada."
+    bool refuse_record = false;  // RecordOperation answers False with "Registro recusado."
+    std::vector<std::string> calls;
+    std::atomic<int> live{0};
+
+private:
+    ScopedClass scoped_;
+};
+
+// A literal writer whose every operation raises error 5 with this description.
+com::ClassFactoryFunction failing_writer_class(std::string description);
+
+}  // namespace zolt::test
