@@ -146,7 +146,8 @@ TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
         {"I", {{date, Variant("31/02/2030")}}, "O campo Data de Embarque não contém uma data válida."},
         {"I", {{date, Variant::null()}}, "Informe o campo Data de Embarque."},
         {"I", {{part, Variant::long_(0)}, {quantity, Variant()}}, "Informe o código da peça."},
-        {"I", {{quantity, Variant::long_(0)}, {part, Variant::long_(301)}}, "O campo Qtde deve ser maior ou igual a 1."},
+        {"I", {{quantity, Variant::long_(0)}, {part, Variant::long_(301)}},
+         "O campo Qtde deve ser maior ou igual a 1."},
         {"I", {{part, Variant::long_(301)}, {date, day(2030, 1, 15)}}, "Já existe a peça no pedido informado."},
         {"A", {{item, Variant::long_(2)}, {date, day(2030, 1, 15)}}, lock},
         {"A", {{item, Variant::long_(4)}}, lock},
@@ -165,27 +166,6 @@ TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
             EXPECT_EQ(c.message, Variant(test.message));
         }
     }
-}
-
-// An update reads the server date, the duplicate part, the item's status and
-// the supplier's day, in that order; a deletion reads nothing.
-TEST_F(ItemValidation, AnUpdateRunsEveryQueryInOrder) {
-    ItemCall c = new_item();
-    c.item_id = Variant::long_(1);
-    const Lines expected{
-        "Select Getdate() as Data ",
-        "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   303, 1, 1",
-        " SELECT  PEDIDO_ITEM.DATA_EMBARQUE ,  PEDIDO_ITEM.PECA_ID ,  PEDIDO_ITEM.PEDIDO_ID ,  "
-        "PEDIDO_ITEM.PEDIDO_ITEM_ID ,  PEDIDO_ITEM.QTDE_PEDIDA ,  PEDIDO_ITEM.TAB_STATUS_ID   FROM  PEDIDO_ITEM   "
-        "WHERE  PEDIDO_ITEM.PEDIDO_ITEM_ID =  1 ",
-        " Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ",
-        " SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador  FROM  PEDIDO_ITEM , Pedido  WHERE "
-        "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And Pedido.Fornecedor_ID = 101"
-        " And Pedido_Item.Data_Embarque >= {ts '2030-03-10 00:00:00'} And Pedido_Item.Data_Embarque < "
-        "{ts '2030-03-10 00:00:00'} + 1  And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  1 ",
-    };
-    EXPECT_EQ(traced_texts([&] { EXPECT_TRUE(validate(c, sql_server(), Variant("A"))); }), expected);
-    EXPECT_TRUE(traced_texts([&] { EXPECT_TRUE(validate(c, oracle(), Variant("E"))); }).empty());
 }
 
 // A server date that cannot be read stops the validation with its message.

@@ -28,101 +28,65 @@ protected:
     ScriptedKeys keys;
 };
 
-// The inline dialect draws the key, writes the row as new (509) and records
-// it; the procedure does the same on its own.
-TEST_F(ItemWrites, InsertionInBothDialects) {
-    const std::vector<std::tuple<Variant, Entries, Lines>> dialects{
-        {sql_server(), {{"EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 2", false}}, {}},
+// Each dialect on a database of its own: an insertion, an update of the new
+// item, and the deletion of a confirmed item, twice. The inline dialect draws
+// the key and records its writes itself; both write the row as new (509) and
+// keep a time of day. In the end both databases hold the same items and log.
+TEST_F(ItemWrites, WritesInBothDialects) {
+    TempDatabase procedures_db;
+    const std::string keys_connection = db.connection_string();
+    struct Dialect {
+        Variant kind;
+        const TempDatabase& database;
+        Entries insertion, update, deletion;
+    };
+    const std::vector<Dialect> dialects{
         {oracle(),
+         db,
          {{" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  "
            "TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ",
            true},
           {" SELECT  6 PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
-         {"NextKey|ORACLE|2|1|TOVREL|N|Empty|" + db.connection_string() + "|PEDIDO_ITEM_ID",
-          "RecordOperation|ORACLE|260|1|2|6|0|" + db.connection_string()}},
-    };
-    for (const auto& [kind, statements, key_calls] : dialects) {
-        ItemCall c = new_item();
-        EXPECT_EQ(written(4, [&] { EXPECT_EQ(insert(c, kind), Variant::integer(0)); }), statements);
-        EXPECT_EQ(c.new_id, Variant::long_(6));
-        EXPECT_EQ(c.message, Variant("as passed"));
-        EXPECT_EQ(item(6), "1|303|40|509|10/03/2030");
-        EXPECT_EQ(last_key(), "6");
-        EXPECT_EQ(log(), Lines{"260|1|2|6"});
-        EXPECT_EQ(keys.calls, key_calls);
-        db.exec("DELETE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6; DELETE FROM Infra_Operacao;"
-                "UPDATE Infra_Chave SET ULTIMO_VALOR = 5 WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'");
-    }
-}
-
-// The update writes the row back as new and records it; its inline answer
-// carries the order id.
-TEST_F(ItemWrites, UpdateInBothDialects) {
-    const std::vector<std::pair<Variant, Entries>> dialects{
-        {sql_server(), {{"EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   1, '2030-03-11T00:00:00', 303, 1, 45, 1, 2", false}}},
-        {oracle(),
-         {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 00:00:00'} ,  PECA_ID =  303 ,  PEDIDO_ID =  1 "
-           ",  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 1 ",
+         {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 15:45:00'} ,  PECA_ID =  303 ,  PEDIDO_ID =  1 "
+           ",  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 6 ",
            true},
-          {"Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS ", false}}},
-    };
-    for (const auto& [kind, statements] : dialects) {
-        db.exec("UPDATE PEDIDO_ITEM SET PECA_ID = 301, QTDE_PEDIDA = 100 WHERE PEDIDO_ITEM_ID = 1");
-        ItemCall c = new_item();
-        c.item_id = Variant::long_(1);
-        c.date = day(2030, 3, 11);
-        c.quantity = Variant::long_(45);
-        EXPECT_EQ(written(5, [&] { EXPECT_EQ(update(c, kind), Variant::integer(0)); }), statements);
-        EXPECT_EQ(item(1), "1|303|45|509|11/03/2030");
-        EXPECT_EQ(c.message, Variant("as passed"));
-    }
-    EXPECT_EQ(log(), (Lines{"260|2|2|1", "260|2|2|1"}));
-    EXPECT_EQ(keys.calls, Lines{"RecordOperation|ORACLE|260|2|2|1|0|" + db.connection_string()});
-}
-
-// A deletion sets status 2, also of a confirmed item and a second time, and
-// records nothing.
-TEST_F(ItemWrites, DeletionInBothDialects) {
-    const std::vector<std::pair<Variant, Entries>> dialects{
-        {sql_server(), {{"EXEC SP_QBX_EXC_PEDIDO_ITEM_OLT1   2, 2", false}}},
-        {oracle(),
+          {"Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS ", false}},
          {{" UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2  WHERE PEDIDO_ITEM_ID =  2 ", true},
           {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}},
+        {sql_server(),
+         procedures_db,
+         {{"EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 2", false}},
+         {{"EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   6, '2030-03-11T15:45:00', 303, 1, 45, 1, 2", false}},
+         {{"EXEC SP_QBX_EXC_PEDIDO_ITEM_OLT1   2, 2", false}}},
     };
-    for (const auto& [kind, statements] : dialects) {
-        db.exec("UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 510 WHERE PEDIDO_ITEM_ID = 2");
-        ItemCall c;
-        c.item_id = Variant::long_(2);
-        EXPECT_EQ(traced([&] { EXPECT_EQ(remove(c, kind), Variant::integer(0)); }), statements);
-        EXPECT_EQ(item(2), "1|302|50|2|15/01/2030 14:30:00");
-        EXPECT_EQ(remove(c, kind), Variant::integer(0));
-        EXPECT_EQ(c.message, Variant("as passed"));
-    }
-    EXPECT_TRUE(log().empty());
-    EXPECT_TRUE(keys.calls.empty());
-}
-
-// The same writes through each dialect, each on a database of its own, leave
-// the same items and log behind; a time of day is kept.
-TEST_F(ItemWrites, BothDialectsLeaveTheSameRows) {
-    TempDatabase other;
-    const Variant caller = connection;
-    for (const auto& [database_connection, kind] :
-         {std::pair{caller, sql_server()}, std::pair{Variant(automation::ObjectPtr(other.connect())), oracle()}}) {
-        connection = database_connection;
+    for (const Dialect& d : dialects) {
+        connection = Variant(automation::ObjectPtr(d.database.connect()));
+        d.database.exec("UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 510 WHERE PEDIDO_ITEM_ID = 2");
         ItemCall c = new_item();
-        c.date = day(2030, 3, 10, 15, 45);
-        EXPECT_EQ(insert(c, kind), Variant::integer(0));
+        EXPECT_EQ(written(4, [&] { EXPECT_EQ(insert(c, d.kind), Variant::integer(0)); }), d.insertion);
+        EXPECT_EQ(c.new_id, Variant::long_(6));
         c.item_id = c.new_id;
-        c.quantity = Variant("41");
-        EXPECT_EQ(update(c, kind), Variant::integer(0));
+        c.date = day(2030, 3, 11, 15, 45);
+        c.quantity = Variant("45");
+        EXPECT_EQ(written(5, [&] { EXPECT_EQ(update(c, d.kind), Variant::integer(0)); }), d.update);
         ItemCall deletion;
-        deletion.item_id = Variant::long_(1);
-        EXPECT_EQ(remove(deletion, kind), Variant::integer(0));
+        deletion.item_id = Variant::long_(2);
+        for (const Entries& statements : {d.deletion, d.deletion})
+            EXPECT_EQ(traced([&] { EXPECT_EQ(remove(deletion, d.kind), Variant::integer(0)); }), statements);
+        EXPECT_EQ(row_texts(d.database, "SELECT PEDIDO_ITEM_ID, PEDIDO_ID, PECA_ID, QTDE_PEDIDA, TAB_STATUS_ID, "
+                                        "DATA_EMBARQUE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID IN (2, 6)"),
+                  (Lines{"2|1|302|50|2|15/01/2030 14:30:00", "6|1|303|45|509|11/03/2030 15:45:00"}));
+        EXPECT_EQ(row_texts(d.database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"),
+                  (Lines{"260|1|2|6", "260|2|2|6"}));
+        EXPECT_EQ(c.message, Variant("as passed"));
+        EXPECT_EQ(deletion.message, Variant("as passed"));
     }
-    EXPECT_EQ(item_rows(db), item_rows(other));
-    EXPECT_EQ(row_texts(other, "SELECT QTDE_PEDIDA, DATA_EMBARQUE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"),
-              Lines{"41|10/03/2030 15:45:00"});
+    EXPECT_EQ(keys.calls, (Lines{"NextKey|ORACLE|2|1|TOVREL|N|Empty|" + keys_connection + "|PEDIDO_ITEM_ID",
+                                 "RecordOperation|ORACLE|260|1|2|6|0|" + keys_connection,
+                                 "RecordOperation|ORACLE|260|2|2|6|0|" + keys_connection}));
+    EXPECT_EQ(item_rows(db), item_rows(procedures_db));
+    EXPECT_EQ(row_texts(procedures_db, "SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"),
+              Lines{"6"});
 }
 
 // A refused validation writes nothing (an update of a confirmed item among

@@ -65,12 +65,12 @@ TEST_F(DuplicateCheck, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
         bool unique;
     };
     const std::vector<Case> cases{
-        {oracle(), Variant(), "PRG-0001", 101, new_order + "'PRG-0001' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ",
-         false},
+        {oracle(), Variant(), "PRG-0001", 101,
+         new_order + "'PRG-0001' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", false},
         {oracle(), Variant::long_(0), "PRG-0003", 101,
          new_order + "'PRG-0003' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", true},
-        {oracle(), Variant(), "O'Brien", 102, new_order + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ",
-         true},
+        {oracle(), Variant(), "O'Brien", 102,
+         new_order + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ", true},
         {oracle(), Variant::long_(2), "PRG-0001", 101,
          " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  'PRG-0001' And FORNECEDOR_ID =  "
          "101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ",

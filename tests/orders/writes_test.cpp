@@ -18,153 +18,89 @@ Entries after_check(Entries statements) {
 
 class OrderWrites : public OrderTest {
 protected:
-    std::string keys_connection() const { return db.connection_string(); }
-    // Puts the sample orders and counters back after a write.
-    void restore() const {
-        db.exec("DELETE FROM PEDIDO WHERE PEDIDO_ID > 3; DELETE FROM Infra_Operacao;"
-                "UPDATE PEDIDO SET TAB_STATUS_ID = 2, NUM_PEDIDO_EXTERNO = 'PRG-0003', FORNECEDOR_ID = 101,"
-                " Cliente_ID = 201 WHERE PEDIDO_ID = 3;"
-                "UPDATE Infra_Chave SET ULTIMO_VALOR = 3 WHERE NOME_COLUNA = 'PEDIDO_ID'");
-    }
     test::ScriptedKeys keys;
 };
 
-// The inline dialect draws the key, writes the row as active whatever status
-// was asked for, and records it; the procedure takes the status but no client.
-// Quotes in the external number stay inside its literal.
-TEST_F(OrderWrites, InsertInBothDialects) {
+// Each dialect on a database of its own: an insertion, an update of the
+// deleted order 3 and the deletion of order 2, twice. The inline dialect draws
+// the key and records its writes itself, and writes every order as active; the
+// procedures take the status but no client. Quotes in the external number stay
+// inside its literal. In the end both databases hold the same orders, log and
+// counters; an unknown order is then updated and deleted inline, and refused
+// by the procedures.
+TEST_F(OrderWrites, WritesInBothDialects) {
+    const test::TempDatabase procedures_db;
+    const std::string keys_connection = db.connection_string();
     struct Dialect {
         Variant kind;
-        Entries statements;
-        std::string row;
-        Lines key_calls;
+        const test::TempDatabase& database;
+        Entries insertion, update, deletion;
+        Lines orders;  // EMPRESA_ID|TAB_STATUS_ID|NUM_PEDIDO_EXTERNO|FORNECEDOR_ID|Cliente_ID of orders 2, 3, 4
+        Variant unknown;
     };
     const std::vector<Dialect> dialects{
         {oracle(),
+         db,
          {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
            "Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
            true},
           {"Select 0 Retorno, '' Msg_Ret, 4 Pedido_ID From Infra_IDS ", false}},
-         "1|1|PRG-'100|103|202",
-         {"NextKey|ORACLE|7|1|TOVREL|N|Empty|" + keys_connection() + "|PEDIDO_ID",
-          "RecordOperation|ORACLE|172|1|7|4|0|" + keys_connection()}},
-        {sql_server(),
-         {{"EXEC SP_QBX_INC_PEDIDO_OLT1   5, 'PRG-''100', 103, 7", false}},
-         "1|5|PRG-'100|103|NULL",
-         {}},
-    };
-    for (const auto& d : dialects) {
-        new_id = kUnset;
-        keys.calls.clear();
-        EXPECT_EQ(after_check(traced([&] {
-                      EXPECT_EQ(insert(Variant("PRG-'100"), Variant::long_(103), Variant::long_(202), d.kind,
-                                       Variant::long_(5)),
-                                Variant::integer(0));
-                  })),
-                  d.statements);
-        EXPECT_EQ(new_id, Variant::long_(4));
-        EXPECT_EQ(order(4), d.row);
-        EXPECT_EQ(last_key(), "4");
-        EXPECT_EQ(operations(), Lines{"172|1|7|4"});
-        EXPECT_EQ(keys.calls, d.key_calls);
-        EXPECT_EQ(message, Variant("antes"));
-        restore();
-    }
-}
-
-// The inline UPDATE makes the order active again, a deleted one included, and
-// is recorded even when no row matched; the procedure keeps the client and
-// refuses an unknown order with a RETORNO that leaves the message alone.
-TEST_F(OrderWrites, UpdateInBothDialects) {
-    struct Dialect {
-        Variant kind;
-        Entries statements;
-        std::string row;
-        Variant unknown_result;
-    };
-    const std::vector<Dialect> dialects{
-        {oracle(),
          {{" UPDATE PEDIDO  SET  EMPRESA_ID = 1 ,  TAB_STATUS_ID =  1 ,  NUM_PEDIDO_EXTERNO =  'PRG-0101' ,  "
-          "FORNECEDOR_ID =  102 ,  Cliente_ID =  202  WHERE PEDIDO_ID  = 3 ",
+           "FORNECEDOR_ID =  102 ,  Cliente_ID =  202  WHERE PEDIDO_ID  = 3 ",
            true},
           {"Select 0 Retorno, '' Msg_Ret, 3 Pedido_ID From Infra_IDS ", false}},
-         "1|1|PRG-0101|102|202",
+         {{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
+          {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
+         {"1|2|PRG-0002|102|202", "1|1|PRG-0101|102|202", "1|1|PRG-'100|103|202"},
          Variant::integer(0)},
         {sql_server(),
+         procedures_db,
+         {{"EXEC SP_QBX_INC_PEDIDO_OLT1   5, 'PRG-''100', 103, 7", false}},
          {{"EXEC SP_QBX_ALT_PEDIDO_OLT1   3, 5, 'PRG-0101', 102, 7", false}},
-         "1|5|PRG-0101|102|201",
+         {{"EXEC SP_QBX_EXC_PEDIDO_OLT1   2, 7", false}},
+         {"1|2|PRG-0002|102|202", "1|5|PRG-0101|102|201", "1|5|PRG-'100|103|NULL"},
          Variant::integer(10)},
     };
-    for (const auto& d : dialects) {
+    for (const Dialect& d : dialects) {
+        connection = Variant(automation::ObjectPtr(d.database.connect()));
+        const Variant status = Variant::long_(5), client = Variant::long_(202);
         EXPECT_EQ(after_check(traced([&] {
-                      EXPECT_EQ(update(Variant::long_(3), Variant("PRG-0101"), Variant::long_(102),
-                                       Variant::long_(202), d.kind, Variant::long_(5)),
+                      EXPECT_EQ(insert(Variant("PRG-'100"), Variant::long_(103), client, d.kind, status),
                                 Variant::integer(0));
                   })),
-                  d.statements);
-        EXPECT_EQ(order(3), d.row);
-        EXPECT_EQ(update(Variant::long_(99), Variant("PRG-0199"), Variant::long_(102), Variant::long_(202), d.kind),
-                  d.unknown_result);
-        EXPECT_EQ(operations(), (d.kind == oracle() ? Lines{"172|2|7|3", "172|2|7|99"} : Lines{"172|2|7|3"}));
+                  d.insertion);
+        EXPECT_EQ(new_id, Variant::long_(4));
+        EXPECT_EQ(after_check(traced([&] {
+                      EXPECT_EQ(update(Variant::long_(3), Variant("PRG-0101"), Variant::long_(102), client, d.kind,
+                                       status),
+                                Variant::integer(0));
+                  })),
+                  d.update);
+        for (const Entries& statements : {d.deletion, d.deletion})
+            EXPECT_EQ(traced([&] { EXPECT_EQ(remove(Variant::long_(2), d.kind), Variant::integer(0)); }), statements);
+        EXPECT_EQ(test::row_texts(d.database, "SELECT EMPRESA_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID, "
+                                              "Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY PEDIDO_ID"),
+                  d.orders);
         EXPECT_EQ(message, Variant("antes"));
-        restore();
     }
-    EXPECT_EQ(keys.calls, (Lines{"RecordOperation|ORACLE|172|2|7|3|0|" + keys_connection(),
-                                 "RecordOperation|ORACLE|172|2|7|99|0|" + keys_connection()}));
-}
-
-// A deletion sets the status to 2, leaves the items alone and records nothing.
-// An unknown order: the inline UPDATE matches nothing and succeeds, the
-// procedure refuses.
-TEST_F(OrderWrites, DeleteInBothDialects) {
-    const Lines items = rows("SELECT TAB_STATUS_ID FROM PEDIDO_ITEM ORDER BY PEDIDO_ITEM_ID");
-    EXPECT_EQ(traced([&] { EXPECT_EQ(remove(Variant::long_(2), oracle()), Variant::integer(0)); }),
-              (Entries{{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
-                       {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}));
-    EXPECT_EQ(traced_texts([&] { EXPECT_EQ(remove(Variant::long_(1), sql_server()), Variant::integer(0)); }),
-              Lines{"EXEC SP_QBX_EXC_PEDIDO_OLT1   1, 7"});
-    EXPECT_EQ(order(1), "1|2|PRG-0001|101|201");
-    EXPECT_EQ(order(2), "1|2|PRG-0002|102|202");
-    for (const Variant& kind : {oracle(), sql_server()})
-        EXPECT_EQ(remove(Variant::long_(3), kind), Variant::integer(0));  // already deleted
-    EXPECT_EQ(remove(Variant::long_(99), oracle()), Variant::integer(0));
-    EXPECT_EQ(remove(Variant::long_(99), sql_server()), Variant::integer(10));
-    EXPECT_EQ(message, Variant("antes"));
-    EXPECT_EQ(rows("SELECT TAB_STATUS_ID FROM PEDIDO_ITEM ORDER BY PEDIDO_ITEM_ID"), items);
-    EXPECT_TRUE(operations().empty());
-}
-
-// The same session of writes through each dialect, each on a database of its
-// own, leaves the same orders, log and counters behind. The one difference is
-// the client: the procedures are never given one.
-TEST_F(OrderWrites, BothDialectsLeaveTheSameRows) {
-    const test::TempDatabase procedures_db;
-    const auto session = [&](const Variant& kind) {
-        EXPECT_EQ(insert(Variant("PRG-0500"), Variant::long_(101), Variant::long_(201), kind), Variant::integer(0));
-        const Variant first = new_id;
-        EXPECT_EQ(insert(Variant("PRG-0501"), Variant::long_(102), Variant::long_(202), kind), Variant::integer(0));
-        EXPECT_EQ(update(first, Variant("PRG-0502"), Variant::long_(103), Variant::long_(202), kind),
-                  Variant::integer(0));
-        EXPECT_EQ(remove(new_id, kind), Variant::integer(0));
-        EXPECT_EQ(update(Variant::long_(3), Variant("PRG-0503"), Variant::long_(101), Variant::long_(201), kind),
-                  Variant::integer(0));
-        EXPECT_EQ(message, Variant("antes"));
-    };
-    session(oracle());
-    connection = Variant(automation::ObjectPtr(procedures_db.connect()));
-    session(sql_server());
-
-    for (const std::string sql : {"SELECT PEDIDO_ID, EMPRESA_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID "
-                                  "FROM PEDIDO ORDER BY PEDIDO_ID",
-                                  "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao "
-                                  "ORDER BY OPERACAO_ID",
+    EXPECT_EQ(keys.calls, (Lines{"NextKey|ORACLE|7|1|TOVREL|N|Empty|" + keys_connection + "|PEDIDO_ID",
+                                 "RecordOperation|ORACLE|172|1|7|4|0|" + keys_connection,
+                                 "RecordOperation|ORACLE|172|2|7|3|0|" + keys_connection}));
+    for (const std::string sql : {"SELECT PEDIDO_ID, EMPRESA_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID FROM PEDIDO "
+                                  "ORDER BY PEDIDO_ID",
+                                  "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao",
                                   "SELECT NOME_COLUNA, ULTIMO_VALOR FROM Infra_Chave ORDER BY NOME_COLUNA"})
         EXPECT_EQ(rows(sql), test::row_texts(procedures_db, sql)) << sql;
-    EXPECT_EQ(rows("SELECT PEDIDO_ID, TAB_STATUS_ID FROM PEDIDO WHERE PEDIDO_ID > 2 ORDER BY 1"),
-              (Lines{"3|1", "4|1", "5|2"}));
-    const std::string clients = "SELECT Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY PEDIDO_ID";
-    EXPECT_EQ(rows(clients), (Lines{"201", "202", "202"}));
-    EXPECT_EQ(test::row_texts(procedures_db, clients), (Lines{"201", "NULL", "NULL"}));
+    EXPECT_EQ(operations(), (Lines{"172|1|7|4", "172|2|7|3"}));
+
+    for (const Dialect& d : dialects) {
+        connection = Variant(automation::ObjectPtr(d.database.connect()));
+        EXPECT_EQ(update(Variant::long_(99), Variant("PRG-0199"), Variant::long_(102), Variant::long_(202), d.kind),
+                  d.unknown);
+        EXPECT_EQ(remove(Variant::long_(99), d.kind), d.unknown);
+        EXPECT_EQ(message, Variant("antes"));
+    }
+    EXPECT_EQ(operations().back(), "172|2|7|99");  // recorded although no row matched
 }
 
 // A refused validation ends a write before anything is written, a refused key
