@@ -22,8 +22,9 @@ protected:
 // Only the exact word "ORACLE" asks with Sysdate; the time of day is dropped.
 TEST_F(ServerDate, AsksTheServerInEachDialect) {
     const std::string today = automation::format(Variant(automation::now()), "dd/mm/yyyy");
+    const std::string getdate = "Select Getdate() as Data ";
     for (const auto& [kind, statement] : std::vector<std::pair<Variant, std::string>>{
-             {oracle(), kSysdate}, {Variant("oracle"), "Select Getdate() as Data "}, {Variant(), "Select Getdate() as Data "}}) {
+             {oracle(), kSysdate}, {Variant("oracle"), getdate}, {Variant(), getdate}}) {
         date = Variant("unset");
         EXPECT_EQ(traced([&] { call(kind); }), (std::vector<ado::TraceEntry>{{statement, false}}));
         EXPECT_TRUE(result) << statement;

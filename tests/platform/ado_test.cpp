@@ -2,10 +2,9 @@
 // fields and the statement trace.
 #include <gtest/gtest.h>
 
-#include <functional>
 
 #include "platform/ado/ado.h"
-#include "tests/support/fixture.h"
+#include "tests/support/helpers.h"
 
 namespace zolt::ado {
 namespace {
@@ -13,14 +12,7 @@ namespace {
 using automation::AutomationError;
 using test::TempDatabase;
 
-int32_t error_number(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const AutomationError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::error_number;
 
 Variant object_of(std::shared_ptr<automation::Object> object) {
     return Variant(automation::ObjectPtr(std::move(object)));
@@ -117,7 +109,8 @@ TEST_F(RecordsetTest, WalksRowsAndRefusesReadsPastTheEnd) {
     EXPECT_EQ(error_number([&] { recordset.open(Variant("SELECT 1"), caller); }), 3705);
 }
 
-TEST_F(RecordsetTest, EmptyResultIsAtBothEnds) {
+// An empty result is at both ends; a statement without rows leaves the recordset closed.
+TEST_F(RecordsetTest, EmptyResultsAndStatementsWithoutRows) {
     recordset.open(Variant("SELECT PECA_ID FROM PECA WHERE PECA_ID = -1"), caller);
     ASSERT_EQ(recordset.state(), 1);
     EXPECT_TRUE(recordset.bof());
@@ -125,14 +118,11 @@ TEST_F(RecordsetTest, EmptyResultIsAtBothEnds) {
     EXPECT_EQ(recordset.record_count(), 0);
     EXPECT_EQ(error_number([&] { recordset.field("PECA_ID")->value(); }), err::kNoCurrentRecord);
     EXPECT_EQ(error_number([&] { recordset.move_first(); }), err::kNoCurrentRecord);
-    EXPECT_EQ(error_number([&] { recordset.move_next(); }), err::kNoCurrentRecord);
-}
+    recordset.close();
 
-TEST_F(RecordsetTest, StatementWithoutRowsLeavesItClosed) {
     recordset.open(Variant(" UPDATE PECA SET DESCRICAO = 'x' WHERE PECA_ID = 301 "), caller);
     EXPECT_EQ(recordset.state(), 0);
     EXPECT_EQ(error_number([&] { recordset.eof(); }), err::kObjectClosed);
-    EXPECT_EQ(error_number([&] { recordset.close(); }), err::kObjectClosed);
     EXPECT_EQ(db.scalar("SELECT DESCRICAO FROM PECA WHERE PECA_ID = 301"), Variant("x"));
 }
 
@@ -155,6 +145,7 @@ public:
     std::string kind() const override { return "Other"; }
 };
 
+// The engine's refusal reaches the caller with its own words.
 TEST_F(RecordsetTest, RefusesAnythingButAConnectionOrItsText) {
     const Variant wrong[] = {Variant(), Variant::null(), Variant(int32_t{5}), Variant(automation::Array{0, {caller}}),
                              object_of(std::make_shared<NotAConnection>())};
@@ -164,20 +155,17 @@ TEST_F(RecordsetTest, RefusesAnythingButAConnectionOrItsText) {
         EXPECT_EQ(attempt.state(), 0);
     }
     EXPECT_EQ(error_number([&] { recordset.open(Variant(), caller); }), 3001);  // no statement text
-    connection->close();
-    EXPECT_EQ(error_number([&] { recordset.open(Variant("SELECT 1"), caller); }), 3709);
-}
-
-TEST_F(RecordsetTest, ProviderRefusalCarriesTheEngineMessage) {
     try {
         recordset.open(Variant("SELECT * FROM NO_SUCH_TABLE"), caller);
-        FAIL() << "the statement ran";
+        ADD_FAILURE() << "the statement ran";
     } catch (const AutomationError& e) {
         EXPECT_EQ(e.number(), err::kProviderError);
         EXPECT_EQ(e.description(), "no such table: NO_SUCH_TABLE");
         EXPECT_EQ(e.source(), "Provider");
     }
     EXPECT_EQ(recordset.state(), 0);
+    connection->close();
+    EXPECT_EQ(error_number([&] { recordset.open(Variant("SELECT 1"), caller); }), 3709);
 }
 
 TEST_F(RecordsetTest, TextConnectionRunsOnASeparateConnection) {
@@ -204,35 +192,26 @@ TEST_F(RecordsetTest, TextConnectionRunsOnASeparateConnection) {
               err::kProviderError);
 }
 
+// The trace, when on, records every open of this thread in order, failed ones
+// too, with the connection each ran on.
 TEST_F(RecordsetTest, TraceRecordsEveryOpenInOrderWithItsConnection) {
     recordset.open(Variant("SELECT 'before' "), caller);  // not traced: the trace is off
     recordset.close();
 
     trace::start();
-    EXPECT_TRUE(trace::active());
     recordset.open(Variant("SELECT 1 "), caller);
-    recordset.close();
     Recordset separate;
     separate.open(Variant("UPDATE PECA SET DESCRICAO = DESCRICAO "), Variant(db.connection_string()));
     Recordset failing;
     EXPECT_NE(error_number([&] { failing.open(Variant("SELEC oops"), caller); }), 0);
-    const auto entries = trace::stop();
-    EXPECT_FALSE(trace::active());
-
-    const std::vector<TraceEntry> expected = {
-        {"SELECT 1 ", false}, {"UPDATE PECA SET DESCRICAO = DESCRICAO ", true}, {"SELEC oops", false}};
-    EXPECT_EQ(entries, expected);
-    recordset.open(Variant("SELECT 2"), caller);
-    EXPECT_TRUE(trace::stop().empty());
-}
-
-TEST_F(RecordsetTest, TraceIsPerThread) {
-    trace::start();
     test::on_new_thread([&] {
         Recordset other;
         other.open(Variant("SELECT 'other thread'"), Variant(db.connection_string()));
     });
-    EXPECT_TRUE(trace::stop().empty());
+    const std::vector<TraceEntry> expected = {
+        {"SELECT 1 ", false}, {"UPDATE PECA SET DESCRICAO = DESCRICAO ", true}, {"SELEC oops", false}};
+    EXPECT_EQ(trace::stop(), expected);
+    EXPECT_FALSE(trace::active());
 }
 
 }  // namespace

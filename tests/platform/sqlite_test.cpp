@@ -1,11 +1,10 @@
-// The embedded database engine: stored procedures, date literals and the
-// server clock in both dialects, result typing, several connections at once,
+// The embedded database engine: stored procedures, date literals,
+// result typing, a database shared by several connections,
 // and the database loader.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <thread>
 
 #include "db/database.h"
@@ -40,23 +39,7 @@ protected:
     Variant scalar(const std::string& sql) { return execute(sql).rows.at(0).at(0); }
 };
 
-// ---- the server clock and dates ------------------------------------------------
-
-TEST_F(EngineTest, ServerClockInBothDialectsIsTodayAsADate) {
-    for (const char* sql : {"Select Sysdate as Data From Infra_IDS ", "Select Getdate() as Data ",
-                            "select SYSDATE Data from infra_ids", "SELECT getdate ( ) AS Data"}) {
-        SCOPED_TRACE(sql);
-        const auto before = automation::split_date(automation::now());
-        const auto result = execute(sql);
-        const auto after = automation::split_date(automation::now());
-        ASSERT_EQ(result.columns, std::vector<std::string>{"Data"});
-        const Variant value = result.rows.at(0).at(0);
-        ASSERT_EQ(value.type(), VarType::Date);
-        const auto day = automation::split_date(value.date());
-        EXPECT_TRUE((day.year == before.year && day.month == before.month && day.day == before.day) ||
-                    (day.year == after.year && day.month == after.month && day.day == after.day));
-    }
-}
+// ---- dates ----------------------------------------------------------------------
 
 TEST_F(EngineTest, DateLiteralsCompareWithStoredDatesAndAddWholeDays) {
     // Stored with julianday() by the sample data; the literal of the same
@@ -203,44 +186,6 @@ TEST_F(ProcedureTest, ProceduresAreStoredInTheDatabase) {
 }
 
 // ---- several connections -----------------------------------------------------------
-
-TEST_F(EngineTest, SeveralConnectionsWriteAtOnce) {
-    execute("CREATE TABLE KEYS (K INTEGER PRIMARY KEY, OWNER INTEGER)");
-    execute("CREATE PROCEDURE SP_NEXT (@OWNER INTEGER) AS "
-            "UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1 WHERE NOME_COLUNA = 'PEDIDO_ID';\n"
-            "INSERT INTO KEYS SELECT ULTIMO_VALOR, @OWNER FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID';\n"
-            "SELECT ULTIMO_VALOR AS K FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID';");
-    constexpr int kThreads = 4;
-    constexpr int kCalls = 25;
-    std::vector<std::vector<Variant>> drawn(kThreads);
-    std::vector<std::string> failures(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            try {
-                ado::Connection own(db.connection_string());
-                for (int i = 0; i < kCalls; ++i) {
-                    drawn[t].push_back(own.session().execute("EXEC SP_NEXT " + std::to_string(t)).rows.at(0).at(0));
-                    own.session().execute("UPDATE PEDIDO SET EMPRESA_ID = EMPRESA_ID + 1 WHERE PEDIDO_ID = 1");
-                }
-            } catch (const AutomationError& e) {
-                failures[t] = e.description();
-            }
-        });
-    }
-    for (auto& thread : threads)
-        thread.join();
-    std::set<int32_t> keys;
-    for (int t = 0; t < kThreads; ++t) {
-        EXPECT_EQ(failures[t], "");
-        for (const Variant& key : drawn[t])
-            keys.insert(key.i4());
-    }
-    EXPECT_EQ(keys.size(), std::size_t{kThreads * kCalls});
-    EXPECT_EQ(scalar("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ID'"),
-              Variant(int32_t{3 + kThreads * kCalls}));
-    EXPECT_EQ(scalar("SELECT EMPRESA_ID FROM PEDIDO WHERE PEDIDO_ID = 1"), Variant(int32_t{1 + kThreads * kCalls}));
-}
 
 TEST(SharedMemoryDatabase, IsSharedByConnectionsOnSeveralThreads) {
     const std::string text = "Provider=SQLite;Data Source=file:zolt-engine-test?mode=memory&cache=shared";

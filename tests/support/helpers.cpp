@@ -1,4 +1,4 @@
-// What the order and item tests share beyond the fixture.
+// What the tests share beyond the fixture.
 #include "tests/support/helpers.h"
 
 #include <sstream>
@@ -54,6 +54,16 @@ private:
     std::shared_ptr<outside::KeyGenerator> real_;
 };
 
+class HeldValue : public automation::Object {
+public:
+    explicit HeldValue(Variant value) : value_(std::move(value)) {}
+    Variant default_value() const override { return value_; }
+    std::string kind() const override { return "Field"; }
+
+private:
+    Variant value_;
+};
+
 class FailingWriter : public outside::LiteralWriter {
 public:
     explicit FailingWriter(std::string description) : description_(std::move(description)) {}
@@ -67,6 +77,19 @@ private:
 };
 
 }  // namespace
+
+int32_t error_number(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const automation::AutomationError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+Variant object_holding(Variant value) {
+    return Variant(automation::ObjectPtr(std::make_shared<HeldValue>(std::move(value))));
+}
 
 std::vector<std::string> row_texts(const TempDatabase& db, const std::string& sql) {
     std::vector<std::string> lines;

@@ -1,14 +1,22 @@
-// What the order and item tests share beyond the fixture: rows as text, the
-// error a statement raises, and outside components that refuse or fail on cue.
+// What the tests share beyond the fixture: errors, field-like objects, rows as
+// text, and outside components that refuse or fail on cue.
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/support/fixture.h"
 
 namespace zolt::test {
+
+// The number of the automation error a call raised; 0 when it raised none.
+int32_t error_number(const std::function<void()>& call);
+
+// A Variant holding an object whose default property is the value, as a data
+// field is.
+Variant object_holding(Variant value);
 
 // The rows a query answers, each as "a|b|c" (Null as NULL).
 std::vector<std::string> row_texts(const TempDatabase& db, const std::string& sql);
