@@ -124,10 +124,10 @@ std::string connection_text(const Variant& connection);    // the connection's t
 int32_t id_value(const Variant& value);                    // NumberValue, then the 32-bit conversion
 Variant user_text(const Variant& user_id);                 // the user id formatted as text
 
-// The three recordset styles:
-//  Query:         client cursor, static, read-only, on the caller's connection
-//  WriteReadBack: nothing set, on the caller's connection
-//  EmulatedWrite: client cursor, on a separate connection made from the text
+// The recordset styles of the caller's connection (the emulated writes have
+// their own, run_emulated_write below):
+//  Query:         client cursor, static, read-only
+//  WriteReadBack: nothing set
 enum class Style { Query, WriteReadBack };
 std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& statement,
                                                const Variant& connection);
@@ -156,8 +156,9 @@ bool next_key(outside::KeyGenerator& keys, const std::string& kind, const Varian
 bool record_operation(outside::KeyGenerator& keys, std::string& kind, int32_t entity, int32_t operation,
                       const Variant& user_text, int32_t key, std::string& message, std::string& connection);
 
-// The answers the write emulations hand back in place of a procedure's: a
-// deletion's, and an insertion's or update's, which carries an order id.
+// Answers the write emulations hand back in place of a procedure's: a
+// deletion's, and the one of an order insertion or of an update, which
+// carries an order id.
 inline constexpr std::string_view kDeletionAnswer = " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS";
 std::string order_id_answer(int32_t pedido_id);
 
