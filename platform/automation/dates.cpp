@@ -2,8 +2,8 @@
 // patterns, and the machine's clock.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 
 #include "platform/automation/detail.h"
@@ -144,16 +144,19 @@ bool read_time_alone(std::string_view text, CivilDate& date, TimeOfDay& time) {
 
 // ---- writing dates ---------------------------------------------------------
 
-std::string two_digits(int n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", n);
-    return buffer;
-}
-
-std::string four_digits(int n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d", n);
-    return buffer;
+// Appends n with zeros in front up to `width` characters, as "%0*d" writes
+// it; dates are written on every call that reads or checks one, so this
+// stays clear of the formatted-output machinery.
+void append_padded(std::string& out, int n, std::size_t width) {
+    char digits[16];
+    char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    const std::size_t length = static_cast<std::size_t>(end - digits);
+    const bool negative = n < 0;
+    if (negative)
+        out += '-';
+    if (length < width)
+        out.append(width - length, '0');
+    out.append(digits + (negative ? 1 : 0), end);
 }
 
 // Writes a date through a pattern of d, dd, m, mm, yy, yyyy, h, hh, n, nn, s,
@@ -169,7 +172,7 @@ std::string render(const DateParts& parts, std::string_view pattern) {
             ++n;
         return n;
     };
-    auto write = [&](int value, std::size_t run) { out += run >= 2 ? two_digits(value) : std::to_string(value); };
+    auto write = [&](int value, std::size_t run) { append_padded(out, value, run >= 2 ? 2 : 1); };
     while (i < pattern.size()) {
         const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(pattern[i])));
         const std::size_t run = std::string_view("dmyhns").find(letter) == std::string_view::npos ? 0 : run_of(letter);
@@ -181,7 +184,7 @@ std::string render(const DateParts& parts, std::string_view pattern) {
         switch (letter) {
         case 'd': write(parts.day, used); break;
         case 'm': write(after_hour ? parts.minute : parts.month, used); break;
-        case 'y': out += used >= 3 ? four_digits(parts.year) : two_digits(parts.year % 100); break;
+        case 'y': used >= 3 ? append_padded(out, parts.year, 4) : append_padded(out, parts.year % 100, 2); break;
         case 'h': write(parts.hour, used); break;
         case 'n': write(parts.minute, used); break;
         case 's': write(parts.second, used); break;
