@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <list>
@@ -228,6 +229,29 @@ private:
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
 };
 
+// The texts a session ran without keeping their statements, remembered by
+// hash. Inline texts mostly carry their own literal values and never come
+// again: a statement is kept only when its text comes back, so that the
+// others are prepared the cheaper way (a statement prepared for keeping stays
+// out of the engine's quick allocator) and do not push kept ones out.
+class TextsSeenOnce {
+public:
+    // True when the text ran before (a rare collision of hashes only keeps a
+    // statement that did not need keeping); otherwise remembers it.
+    bool seen_before(std::string_view sql) {
+        const std::size_t hash = std::hash<std::string_view>{}(sql);
+        std::size_t& slot = slots_[hash % kSlots];
+        if (slot == hash)
+            return true;
+        slot = hash;
+        return false;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 1024;
+    std::array<std::size_t, kSlots> slots_{};
+};
+
 // ---- engine connections ------------------------------------------------------
 
 // The file behind a plain path, to tell whether a path still names the file a
@@ -315,15 +339,17 @@ public:
     }
 
 private:
-    // A single statement is kept for its next use; a script of several runs
-    // statement by statement and answers with the last result set it made.
+    // A single statement whose text has run before is kept for its next use;
+    // a script of several runs statement by statement and answers with the
+    // last result set it made.
     ado::ResultSet prepare_and_run(const std::string& sql, std::string_view engine_sql) {
         std::string_view rest;
-        StatementPtr first = prepare(db_, engine_sql, rest, true);
+        const bool keep = seen_once_.seen_before(sql);
+        StatementPtr first = prepare(db_, engine_sql, rest, keep);
         if (!first)
             return {};
         if (skip_blanks_and_comments(rest).empty())
-            return run(db_, statements_->add(sql, std::move(first)));
+            return run(db_, keep ? statements_->add(sql, std::move(first)) : first.get());
         ado::ResultSet answer = run(db_, first.get());
         while (StatementPtr next = prepare(db_, rest, rest, false)) {
             ado::ResultSet result = run(db_, next.get());
@@ -338,6 +364,7 @@ private:
     sqlite3* db_ = nullptr;
     std::unique_ptr<ProcedureCatalog> procedures_;
     std::unique_ptr<StatementCache> statements_ = std::make_unique<StatementCache>();
+    TextsSeenOnce seen_once_;
 };
 
 // Engine connections of closed sessions, kept for the next session on the
