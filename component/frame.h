@@ -23,6 +23,10 @@ inline constexpr std::string_view kItemUnavailable =
 inline constexpr std::string_view kOracleUnavailable =
     "Gravação de Informações no banco de dados Oracle indisponível. Favor tentar mais tarde.";
 
+// What the order query and the item query answer when no row is found (both
+// speak of the order).
+inline constexpr std::string_view kOrderNotFound = "Não foi encontrado o pedido informado.";
+
 // How a handler's trailer is laid out:
 //  Public:     msg " - TvrZOLT.<method>. ( " desc " : " " No Nº " step ") " statement
 //  Validation: msg " - TvrZOLT.<method>. ( " desc " : " " No Nº " step ") "

@@ -4,10 +4,6 @@
 
 namespace zolt::component {
 
-namespace {
-constexpr std::string_view kOrderNotFound = "Não foi encontrado o pedido informado.";
-}  // namespace
-
 HRESULT ZOLT::gConsulta_Campos_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant& OutVntData_Embarque,
                                            Variant& OutVntPeca_ID, Variant& OutVntPedido_ID, Variant& OutVntQtde_Pedida,
                                            Variant& OutVntCod_Peca, Variant& invntUsuario_Internet_ID,

@@ -4,10 +4,6 @@
 
 namespace zolt::component {
 
-namespace {
-constexpr std::string_view kOrderNotFound = "Não foi encontrado o pedido informado.";
-}  // namespace
-
 HRESULT ZOLT::gConsulta_Campos_PEDIDO(Variant& InVntPedido_ID, Variant& OutVntNum_Pedido_Externo,
                                       Variant& OutVntFornecedor_ID, Variant& OutVntFornecedor,
                                       Variant& invntUsuario_Internet_ID, Variant& InVntConecta_DB,
