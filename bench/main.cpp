@@ -1,0 +1,239 @@
+// zolt_bench: calls per second of every method of the component through
+// late-bound Invoke on the embedded database, each beside its floor (the same
+// statement texts run straight through the engine's C API), and a summary
+// table of the two and their ratio. With --soak, a memory soak instead.
+//
+//   zolt_bench [--statements] [--benchmark_...]   the benchmarks and the table;
+//                                                 --statements first prints what
+//                                                 each floor replays
+//   zolt_bench --soak [--soak-calls=N]            the soak (1000000 calls by default)
+#include <time.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/floor.h"
+#include "bench/raw_connection.h"
+#include "bench/soak.h"
+#include "bench/statement_capture.h"
+#include "bench/workload.h"
+
+namespace zolt::bench {
+
+namespace {
+
+struct Options {
+    bool soak = false;
+    uint64_t soak_calls = 1'000'000;
+    bool statements = false;
+};
+
+// Takes this program's own options out of argv, leaving the benchmark
+// library's for it to read.
+Options take_options(int& argc, char** argv) {
+    Options options;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--soak") == 0)
+            options.soak = true;
+        else if (std::strncmp(argv[i], "--soak-calls=", 13) == 0)
+            options.soak_calls = std::stoull(argv[i] + 13);
+        else if (std::strcmp(argv[i], "--statements") == 0)
+            options.statements = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return options;
+}
+
+// CPU time of the calling thread, in seconds.
+double thread_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+template <class Work>
+double seconds_of(Work&& work) {
+    const double start = thread_seconds();
+    work();
+    return thread_seconds() - start;
+}
+
+// How many calls make a block: about half a millisecond of calls, judged from
+// a few calls of the case.
+int block_size(Call& call) {
+    constexpr int kProbes = 8;
+    const double seconds = seconds_of([&] {
+        for (int i = 0; i < kProbes; ++i)
+            call.run();
+    });
+    return std::clamp(static_cast<int>(0.0005 / (seconds / kProbes)), 1, 64);
+}
+
+// One benchmark per case measures the component and its floor in turn, a
+// block of calls of one and then a block of replays of the other, so that
+// whatever else the machine is doing weighs on both alike. Each side is timed
+// in CPU time of this thread. An iteration is one block of each; the
+// benchmark's own time is the component's per block, and its counters give
+// the calls per second of both, their ratio and the block size.
+void measure(benchmark::State& state, Call& call, RawConnection& raw, const Floor& floor, int block) {
+    double component = 0, floor_seconds = 0;
+    uint64_t calls = 0;
+    try {
+        for (auto _ : state) {
+            const double block_seconds = seconds_of([&] {
+                for (int i = 0; i < block; ++i)
+                    call.run();
+            });
+            component += block_seconds;
+            if (floor.removes_inserted_rows) {
+                for (int i = 0; i < block; ++i) {
+                    floor_seconds += seconds_of([&] { raw.replay(floor.statements); });
+                    remove_inserted_rows(floor, raw);
+                }
+            } else {
+                floor_seconds += seconds_of([&] {
+                    for (int i = 0; i < block; ++i)
+                        raw.replay(floor.statements);
+                });
+            }
+            calls += static_cast<uint64_t>(block);
+            state.SetIterationTime(block_seconds);
+        }
+    } catch (const std::exception& error) {
+        state.SkipWithError(error.what());
+        return;
+    }
+    const auto count = static_cast<double>(calls);
+    state.counters["component/s"] = count / component;
+    state.counters["floor/s"] = count / floor_seconds;
+    state.counters["ratio"] = component / floor_seconds;
+    state.counters["block"] = block;
+}
+
+void register_benchmarks(Workload& workload, RawConnection& raw, const std::vector<Floor>& floors,
+                         const std::vector<int>& blocks) {
+    for (std::size_t i = 0; i < workload.cases().size(); ++i) {
+        Call& call = workload.call(i);
+        const Floor& floor = floors[i];
+        const int block = blocks[i];
+        benchmark::RegisterBenchmark(workload.cases()[i].label().c_str(),
+                                     [&call, &raw, &floor, block](benchmark::State& state) {
+                                         measure(state, call, raw, floor, block);
+                                     })
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+    }
+}
+
+// The console report, plus the counters of every case (their median when
+// repetitions are asked for) for the summary table.
+class Collector : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Iteration || median)
+                counters_[run.run_name.function_name] = run.counters;
+        }
+    }
+
+    // A counter of a case; 0 when the case did not run or failed.
+    double counter(const std::string& label, const std::string& name) const {
+        const auto found = counters_.find(label);
+        if (found == counters_.end())
+            return 0.0;
+        const auto counter = found->second.find(name);
+        return counter == found->second.end() ? 0.0 : counter->second.value;
+    }
+
+private:
+    std::map<std::string, benchmark::UserCounters> counters_;
+};
+
+void print_statements(const std::vector<Case>& cases, const std::vector<Floor>& floors) {
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::printf("%s: %zu statements\n", cases[i].label().c_str(), floors[i].statements.size());
+        for (const std::string& statement : floors[i].statements)
+            std::printf("    %s\n", statement.c_str());
+    }
+    std::printf("\n");
+}
+
+void print_table(const std::vector<Case>& cases, const std::vector<Floor>& floors, const Collector& collector) {
+    std::printf("\nCalls per second (CPU time) through late-bound Invoke, and of the floor: the same statements "
+                "run straight through the engine's C API.\nratio = component time per call / floor time per call\n\n");
+    std::printf("%-40s %-9s %5s %12s %12s %7s\n", "method", "dialect", "stmts", "component/s", "floor/s", "ratio");
+    double worst = 0;
+    std::string worst_label;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string label = cases[i].label();
+        const double ratio = collector.counter(label, "ratio");
+        if (ratio <= 0)
+            continue;
+        if (ratio > worst) {
+            worst = ratio;
+            worst_label = label;
+        }
+        std::printf("%-40s %-9s %5zu %12.0f %12.0f %7.2f\n", cases[i].method.c_str(),
+                    cases[i].dialect.empty() ? "both" : cases[i].dialect.c_str(), floors[i].statements.size(),
+                    collector.counter(label, "component/s"), collector.counter(label, "floor/s"), ratio);
+    }
+    if (!worst_label.empty())
+        std::printf("\nHighest ratio: %.2f (%s)\n", worst, worst_label.c_str());
+}
+
+int run(int argc, char** argv) {
+    const Options options = take_options(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+
+    // Before the first connection of the process is opened.
+    capture::install();
+    Workload workload;
+    if (options.soak)
+        return run_soak(workload, options.soak_calls, 100'000);
+
+    RawConnection raw(workload.database().path());
+    std::vector<Floor> floors;
+    std::vector<int> blocks;
+    for (std::size_t i = 0; i < workload.cases().size(); ++i) {
+        floors.push_back(capture_floor(workload.cases()[i], workload.call(i), raw));
+        blocks.push_back(block_size(workload.call(i)));
+    }
+    if (options.statements)
+        print_statements(workload.cases(), floors);
+
+    register_benchmarks(workload, raw, floors, blocks);
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+    print_table(workload.cases(), floors, collector);
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace zolt::bench
+
+int main(int argc, char** argv) {
+    try {
+        return zolt::bench::run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zolt_bench: %s\n", error.what());
+        return 1;
+    }
+}

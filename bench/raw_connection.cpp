@@ -1,0 +1,97 @@
+#include "bench/raw_connection.h"
+
+#include <time.h>
+
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+
+#include "platform/sqlite/sql_text.h"
+
+namespace zolt::bench {
+
+namespace {
+
+// sysdate() and getdate() as the provider defines them: local time to the
+// second as a Julian day number.
+void clock_function(sqlite3_context* context, int, sqlite3_value**) {
+    const time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    sqlite3_result_double(context, sqlite::julian_day(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                                      local.tm_hour, local.tm_min, local.tm_sec));
+}
+
+}  // namespace
+
+RawConnection::RawConnection(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close_v2(db_);
+        throw std::runtime_error("cannot open " + path + ": " + reason);
+    }
+    for (const char* name : {"sysdate", "getdate"})
+        sqlite3_create_function_v2(db_, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function, nullptr,
+                                   nullptr, nullptr);
+    execute("PRAGMA synchronous=NORMAL");
+}
+
+RawConnection::~RawConnection() { sqlite3_close_v2(db_); }
+
+void RawConnection::fail(const std::string& sql) {
+    throw std::runtime_error(std::string(sqlite3_errmsg(db_)) + " in: " + sql);
+}
+
+void RawConnection::execute(const std::string& sql) {
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(sql);
+}
+
+int64_t RawConnection::number(const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        fail(sql);
+    const int64_t value = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : 0;
+    sqlite3_finalize(statement);
+    return value;
+}
+
+void RawConnection::replay(const std::vector<std::string>& statements) {
+    for (const std::string& sql : statements) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK)
+            fail(sql);
+        const int columns = sqlite3_column_count(statement);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            for (int i = 0; i < columns; ++i) {
+                switch (sqlite3_column_type(statement, i)) {
+                case SQLITE_INTEGER:
+                    benchmark::DoNotOptimize(sqlite3_column_int64(statement, i));
+                    break;
+                case SQLITE_FLOAT:
+                    benchmark::DoNotOptimize(sqlite3_column_double(statement, i));
+                    break;
+                case SQLITE_TEXT:
+                    benchmark::DoNotOptimize(sqlite3_column_text(statement, i));
+                    benchmark::DoNotOptimize(sqlite3_column_bytes(statement, i));
+                    break;
+                case SQLITE_BLOB:
+                    benchmark::DoNotOptimize(sqlite3_column_blob(statement, i));
+                    benchmark::DoNotOptimize(sqlite3_column_bytes(statement, i));
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        if (rc != SQLITE_DONE) {
+            const std::string reason = sqlite3_errmsg(db_);
+            sqlite3_finalize(statement);
+            throw std::runtime_error(reason + " in: " + sql);
+        }
+        sqlite3_finalize(statement);
+    }
+}
+
+}  // namespace zolt::bench
