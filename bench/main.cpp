@@ -8,6 +8,7 @@
 //                                                 each floor replays
 //   zolt_bench --soak [--soak-calls=N]            the soak (1000000 calls by default)
 #include <time.h>
+#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
@@ -139,6 +140,9 @@ void register_benchmarks(Workload& workload, RawConnection& raw, const std::vect
 // repetitions are asked for) for the summary table.
 class Collector : public benchmark::ConsoleReporter {
 public:
+    // In colour on a terminal only, so that a saved run reads plainly.
+    Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
