@@ -326,9 +326,12 @@ public:
             procedures_->create(*definition);
             return {};
         }
-        if (!needs_rewrite(sql))
-            return prepare_and_run(sql, sql);
-        return prepare_and_run(sql, rewrite_inline_sql(sql));
+        const std::string rewritten = needs_rewrite(sql) ? rewrite_inline_sql(sql) : std::string();
+        const std::string_view engine_sql = rewritten.empty() ? std::string_view(sql) : rewritten;
+        if (auto shaped = shape_of(engine_sql))
+            if (auto answer = run_by_shape(*shaped))
+                return std::move(*answer);
+        return prepare_and_run(sql, engine_sql);
     }
 
     const std::string& data_source() const { return data_source_; }
@@ -357,6 +360,43 @@ private:
                 answer = std::move(result);
         }
         return answer;
+    }
+
+    // Runs a statement whose values were taken out, on the statement kept for
+    // its shape; nullopt when the engine refuses the shape (a value where it
+    // wants a constant), so that the text as sent runs and any error is that
+    // text's own.
+    std::optional<ado::ResultSet> run_by_shape(const ShapedStatement& shaped) {
+        sqlite3_stmt* statement = statements_->find(shaped.text);
+        StatementPtr once;
+        if (!statement) {
+            const bool keep = seen_once_.seen_before(shaped.text);
+            const char* tail = nullptr;
+            sqlite3_stmt* prepared = nullptr;
+            const int rc = sqlite3_prepare_v3(db_, shaped.text.data(), static_cast<int>(shaped.text.size()),
+                                              keep ? SQLITE_PREPARE_PERSISTENT : 0, &prepared, &tail);
+            once.reset(prepared);
+            if (rc != SQLITE_OK || !once ||
+                !skip_blanks_and_comments(std::string_view(tail, shaped.text.data() + shaped.text.size() - tail))
+                     .empty() ||
+                sqlite3_bind_parameter_count(prepared) != static_cast<int>(shaped.values.size()))
+                return std::nullopt;
+            statement = keep ? statements_->add(shaped.text, std::move(once)) : prepared;
+        }
+        int index = 0;
+        for (const Literal& value : shaped.values) {
+            ++index;
+            switch (value.kind) {
+            case Literal::Kind::Integer: sqlite3_bind_int64(statement, index, value.integer); break;
+            case Literal::Kind::Real: sqlite3_bind_double(statement, index, value.real); break;
+            case Literal::Kind::Text:
+                sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
+                                  SQLITE_TRANSIENT);
+                break;
+            case Literal::Kind::Null: sqlite3_bind_null(statement, index); break;
+            }
+        }
+        return run(db_, statement);
     }
 
     std::string data_source_;

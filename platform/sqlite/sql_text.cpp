@@ -332,6 +332,32 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
     return i;
 }
 
+// The literal a statement holds at the start of text, when there is one that
+// can be taken out: a quoted text or a plain number (not a blob, a name or a
+// hexadecimal number).
+std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& literal) {
+    const char before = at > 0 ? sql[at - 1] : ' ';
+    if (is_name_char(before) || before == '.')
+        return 0;
+    const std::string_view text = sql.substr(at);
+    if (text[0] == '\'') {
+        const std::size_t length = quoted_length(text);
+        return length >= 2 && text[length - 1] == '\'' ? read_literal(text, literal) : 0;
+    }
+    if (is_digit(text[0]) || (text[0] == '.' && text.size() > 1 && is_digit(text[1])))
+        return read_literal(text, literal);
+    return 0;
+}
+
+// Clauses of a query by their first word.
+bool starts_clause(std::string_view word) {
+    for (const std::string_view clause : {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "LIMIT", "WINDOW", "UNION",
+                                          "INTERSECT", "EXCEPT", "VALUES"})
+        if (same_word(word, clause))
+            return true;
+    return false;
+}
+
 std::string_view near(std::string_view text) { return text.substr(0, std::min<std::size_t>(text.size(), 30)); }
 
 }  // namespace
@@ -379,6 +405,67 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
             raise_provider_error("Procedure " + call.procedure + ": an argument is missing after ','.");
     }
     return call;
+}
+
+// ---- statements by shape ---------------------------------------------------
+
+std::optional<ShapedStatement> shape_of(std::string_view sql) {
+    const std::string_view start = skip_blanks_and_comments(sql);
+    if (!starts_with_word(start, "SELECT") && !starts_with_word(start, "INSERT") &&
+        !starts_with_word(start, "UPDATE") && !starts_with_word(start, "DELETE"))
+        return std::nullopt;
+    constexpr std::size_t kMostValues = 999;
+
+    ShapedStatement shaped;
+    shaped.text.reserve(sql.size());
+    int depth = 0;
+    bool result_columns = false;  // in the result columns of the outer query
+    int numbered_from = -1;       // the depth of an ORDER BY or GROUP BY, whose numbers are columns
+    std::size_t i = sql.size() - start.size();
+    shaped.text.append(sql.substr(0, i));
+    while (i < sql.size()) {
+        const char c = sql[i];
+        Literal literal;
+        if (!result_columns && (numbered_from < 0 || depth < numbered_from)) {
+            if (const std::size_t length = statement_literal(sql, i, literal)) {
+                if (shaped.values.size() == kMostValues)
+                    return std::nullopt;
+                shaped.values.push_back(std::move(literal));
+                shaped.text.push_back('?');
+                i += length;
+                continue;
+            }
+        }
+        const std::string_view rest = sql.substr(i);
+        std::size_t length = quoted_length(rest);
+        if (length == 0 && is_name_char(c)) {
+            length = name_length(rest);
+            const std::string_view word = rest.substr(0, length);
+            if (c == '$')
+                return std::nullopt;  // a parameter of the text's own
+            if (depth == 0 && same_word(word, "SELECT"))
+                result_columns = true;
+            else if (depth == 0 && starts_clause(word))
+                result_columns = false;
+            if (numbered_from < 0 && (same_word(word, "ORDER") || same_word(word, "GROUP")))
+                numbered_from = depth;
+        } else if (length == 0) {
+            length = 1;
+            if (c == '?' || c == ':' || c == '@')
+                return std::nullopt;  // a parameter of the text's own
+            if (c == ';' && !skip_blanks_and_comments(rest.substr(1)).empty())
+                return std::nullopt;  // a script
+            if (c == '(')
+                ++depth;
+            else if (c == ')' && --depth < numbered_from)
+                numbered_from = -1;
+        }
+        shaped.text.append(rest.substr(0, length));
+        i += length;
+    }
+    if (shaped.values.empty())
+        return std::nullopt;
+    return shaped;
 }
 
 // ---- procedure definitions -------------------------------------------------

@@ -45,6 +45,20 @@ struct Literal {
     std::string text;  // the text itself, or how a number was written
 };
 
+// A single SELECT, INSERT, UPDATE or DELETE with its literal numbers and
+// quoted texts taken out: the text with a ? in place of each, and the values
+// in order. Inline texts that differ only in their values then share one
+// prepared statement. Literals whose place gives them a meaning of their own
+// stay in the text: the result columns of the outer query (their names are
+// their texts) and the column numbers of ORDER BY and GROUP BY.
+struct ShapedStatement {
+    std::string text;
+    std::vector<Literal> values;
+};
+// nullopt for any other statement, for a text with parameters or several
+// statements of its own, and for one without literals.
+std::optional<ShapedStatement> shape_of(std::string_view sql);
+
 struct ProcedureCall {
     std::string procedure;
     std::vector<Literal> arguments;

@@ -9,6 +9,7 @@
 
 #include "db/database.h"
 #include "platform/ado/ado.h"
+#include "platform/sqlite/sql_text.h"
 #include "tests/support/fixture.h"
 
 namespace zolt::sqlite {
@@ -98,6 +99,57 @@ TEST_F(EngineTest, CachedStatementsSeeNewDataAndScriptsAnswerTheirLastResult) {
     ASSERT_TRUE(script.has_result);
     EXPECT_EQ(script.rows.at(0).at(0), Variant(int32_t{1}));
     EXPECT_FALSE(execute("  -- nothing but a comment\n").has_result);
+}
+
+TEST(StatementShape, ValuesComeOutWhereTheyAreOnlyValues) {
+    struct Case {
+        std::string sql, shape;
+        std::vector<std::string> values;  // as written
+    };
+    const Case cases[] = {
+        {" SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  'O''B 1' And PEDIDO_ID <>  7 ",
+         " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  ? And PEDIDO_ID <>  ? ",
+         {"O'B 1", "7"}},
+        {"UPDATE T SET D = 2462869.5 + 1, N = -3, X = x'00' WHERE T1.C IN (1e3, .5) /* 9 */",
+         "UPDATE T SET D = ? + ?, N = -?, X = x'00' WHERE T1.C IN (?, ?) /* 9 */", {"2462869.5", "1", "3", "1e3", ".5"}},
+        // Result columns of the outer query and ORDER BY numbers stay; a subquery's ORDER BY ends with it.
+        {"Select 0 Retorno, (SELECT 5) Sub, 'a' From T Where A = 'b' And B IN (SELECT C FROM U ORDER BY 1 LIMIT 2) "
+         "ORDER BY 2, 3",
+         "Select 0 Retorno, (SELECT 5) Sub, 'a' From T Where A = ? And B IN (SELECT C FROM U ORDER BY 1 LIMIT 2) "
+         "ORDER BY 2, 3",
+         {"b"}},
+        {"INSERT INTO T (A, B) VALUES (1, 'x');  ", "INSERT INTO T (A, B) VALUES (?, ?);  ", {"1", "x"}},
+    };
+    for (const Case& c : cases) {
+        const auto shaped = shape_of(c.sql);
+        ASSERT_TRUE(shaped) << c.sql;
+        EXPECT_EQ(shaped->text, c.shape);
+        std::vector<std::string> values;
+        for (const Literal& value : shaped->values)
+            values.push_back(value.text);
+        EXPECT_EQ(values, c.values) << c.sql;
+    }
+    EXPECT_EQ(shape_of("UPDATE T SET A = 1")->values.at(0).kind, Literal::Kind::Integer);
+    EXPECT_EQ(shape_of("UPDATE T SET A = 1.0")->values.at(0).kind, Literal::Kind::Real);
+    // Other statements, texts with parameters of their own, scripts, no values.
+    for (const char* sql : {"CREATE TABLE T (A INTEGER DEFAULT 1)", "EXEC SP 1", "SELECT A FROM T WHERE A = ?",
+                            "SELECT A FROM T WHERE A = :a", "DELETE FROM T WHERE A = 1; DELETE FROM U",
+                            "SELECT 1, 'x'", "SELECT A FROM T WHERE B = C"})
+        EXPECT_FALSE(shape_of(sql)) << sql;
+}
+
+TEST_F(EngineTest, StatementsOfOneShapeAnswerForTheirOwnValues) {
+    for (int i = 1; i <= 3; ++i) {  // the second run keeps the statement, the third reuses it
+        EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO WHERE PEDIDO_ID <> " + std::to_string(i)), Variant(int32_t{2}));
+        EXPECT_EQ(scalar("SELECT 'n' || NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID = " + std::to_string(i)),
+                  scalar("SELECT 'n' || NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID = '" + std::to_string(i) + "'"));
+    }
+    // Names of result columns are their texts, literals included.
+    EXPECT_EQ(execute("SELECT PEDIDO_ID + 1, 'x' FROM PEDIDO WHERE PEDIDO_ID = 1").columns,
+              (std::vector<std::string>{"PEDIDO_ID + 1", "'x'"}));
+    // A value where the engine wants a constant: the text runs as sent.
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO WHERE likelihood(PEDIDO_ID = 1, 0.5)"), Variant(int32_t{1}));
+    EXPECT_EQ(error_of([&] { execute("SELECT X FROM PEDIDO WHERE PEDIDO_ID = 1"); }), "no such column: X");
 }
 
 TEST_F(EngineTest, DroppedTableGivesACleanError) {
