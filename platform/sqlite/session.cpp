@@ -335,11 +335,11 @@ public:
     }
 
     const std::string& data_source() const { return data_source_; }
-    // True when it may serve a later session on the same path: a file that
-    // the path still names, and no transaction left open.
-    bool reusable_for(const std::optional<FileIdentity>& identity) const {
-        return identity_ && identity_ == identity && sqlite3_get_autocommit(db_) != 0;
-    }
+    // True when it may serve a later session: a file of its own, and no
+    // transaction left open.
+    bool reusable() const { return identity_ && sqlite3_get_autocommit(db_) != 0; }
+    // ... on a path that names the very file it was opened on.
+    bool reusable_for(const std::optional<FileIdentity>& identity) const { return reusable() && identity_ == identity; }
 
 private:
     // A single statement whose text has run before is kept for its next use;
@@ -441,8 +441,10 @@ public:
         return found;  // stale ones close here, outside the lock
     }
 
+    // Whether the path still names the engine's file is asked when it is
+    // taken again.
     void give(std::unique_ptr<Engine> engine) {
-        if (!engine->reusable_for(identity_of(engine->data_source())))
+        if (!engine->reusable())
             return;
         std::unique_ptr<Engine> oldest;
         std::lock_guard lock(mutex_);
