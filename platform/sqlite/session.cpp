@@ -383,6 +383,12 @@ private:
                 return std::nullopt;
             statement = keep ? statements_->add(shaped.text, std::move(once)) : prepared;
         }
+        // The values go with this run only: a text with a ? of its own that
+        // reads like this shape finds the statement without them.
+        struct ClearOnExit {
+            sqlite3_stmt* statement;
+            ~ClearOnExit() { sqlite3_clear_bindings(statement); }
+        } clear{statement};
         int index = 0;
         for (const Literal& value : shaped.values) {
             ++index;
@@ -391,7 +397,7 @@ private:
             case Literal::Kind::Real: sqlite3_bind_double(statement, index, value.real); break;
             case Literal::Kind::Text:
                 sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
-                                  SQLITE_TRANSIENT);
+                                  SQLITE_STATIC);
                 break;
             case Literal::Kind::Null: sqlite3_bind_null(statement, index); break;
             }

@@ -144,6 +144,8 @@ TEST_F(EngineTest, StatementsOfOneShapeAnswerForTheirOwnValues) {
         EXPECT_EQ(scalar("SELECT 'n' || NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID = " + std::to_string(i)),
                   scalar("SELECT 'n' || NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID = '" + std::to_string(i) + "'"));
     }
+    // A text with a parameter of its own runs it unbound, whatever ran before on its statement.
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO WHERE PEDIDO_ID <> ?"), Variant(int32_t{0}));
     // Names of result columns are their texts, literals included.
     EXPECT_EQ(execute("SELECT PEDIDO_ID + 1, 'x' FROM PEDIDO WHERE PEDIDO_ID = 1").columns,
               (std::vector<std::string>{"PEDIDO_ID + 1", "'x'"}));
