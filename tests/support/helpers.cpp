@@ -126,3 +126,14 @@ com::ClassFactoryFunction failing_writer_class(std::string description) {
 }
 
 }  // namespace zolt::test
+
+namespace zolt::automation {
+
+void PrintTo(const Variant& value, std::ostream* out) {
+    *out << "vt " << static_cast<int>(value.type());
+    if (value.is_array() || value.is_object() || value.is_null() || value.is_empty())
+        return;
+    *out << " \"" << to_text(value) << '"';
+}
+
+}  // namespace zolt::automation

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,3 +47,8 @@ private:
 com::ClassFactoryFunction failing_writer_class(std::string description);
 
 }  // namespace zolt::test
+
+namespace zolt::automation {
+// How a failing assertion shows a Variant: its type number and its text.
+void PrintTo(const Variant& value, std::ostream* out);
+}  // namespace zolt::automation
