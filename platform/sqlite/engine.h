@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/ado/ado.h"
+#include "platform/sqlite/sql_text.h"
 
 namespace zolt::sqlite {
 
@@ -31,6 +32,20 @@ inline constexpr int kBusyTimeoutMs = 10000;
 // Prepares the first statement of sql and leaves the rest in tail. A text of
 // blanks and comments gives no statement.
 StatementPtr prepare(sqlite3* db, std::string_view sql, std::string_view& tail, bool persistent);
+
+// A value ready to bind to a statement's parameter; a text is not copied.
+struct Value {
+    using Kind = Literal::Kind;
+    Kind kind = Kind::Null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string_view text;
+
+    static Value of(const Literal& literal) { return {literal.kind, literal.integer, literal.real, literal.text}; }
+};
+
+// Binds a value to a parameter, counted from 1; the text must outlive the run.
+void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value);
 
 // Runs a prepared statement to its end and resets it; a statement with
 // columns answers its rows, any other has_result false.

@@ -19,14 +19,6 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-// An argument converted to its parameter's type, ready to bind.
-struct Value {
-    enum class Kind { Null, Integer, Real, Text } kind = Kind::Null;
-    int64_t integer = 0;
-    double real = 0;
-    std::string_view text;
-};
-
 [[noreturn]] void refuse_argument(const std::string& procedure, const Parameter& parameter, const Literal& literal,
                                   std::string_view expected) {
     raise_provider_error("Procedure " + procedure + ": parameter " + parameter.name + " expects " +
@@ -99,27 +91,6 @@ Value convert(const std::string& procedure, const Parameter& parameter, const Li
     }
     }
     return value;
-}
-
-void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value) {
-    int rc = SQLITE_OK;
-    switch (value.kind) {
-    case Value::Kind::Null:
-        rc = sqlite3_bind_null(statement, position);
-        break;
-    case Value::Kind::Integer:
-        rc = sqlite3_bind_int64(statement, position, value.integer);
-        break;
-    case Value::Kind::Real:
-        rc = sqlite3_bind_double(statement, position, value.real);
-        break;
-    case Value::Kind::Text:
-        rc = sqlite3_bind_text(statement, position, value.text.data(), static_cast<int>(value.text.size()),
-                               SQLITE_STATIC);
-        break;
-    }
-    if (rc != SQLITE_OK)
-        raise_engine_error(db);
 }
 
 }  // namespace

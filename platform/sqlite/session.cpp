@@ -176,6 +176,27 @@ ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement) {
     return result;
 }
 
+void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value) {
+    int rc = SQLITE_OK;
+    switch (value.kind) {
+    case Value::Kind::Null:
+        rc = sqlite3_bind_null(statement, position);
+        break;
+    case Value::Kind::Integer:
+        rc = sqlite3_bind_int64(statement, position, value.integer);
+        break;
+    case Value::Kind::Real:
+        rc = sqlite3_bind_double(statement, position, value.real);
+        break;
+    case Value::Kind::Text:
+        rc = sqlite3_bind_text(statement, position, value.text.data(), static_cast<int>(value.text.size()),
+                               SQLITE_STATIC);
+        break;
+    }
+    if (rc != SQLITE_OK)
+        raise_engine_error(db);
+}
+
 void execute(sqlite3* db, const char* sql) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         raise_engine_error(db);
@@ -371,17 +392,16 @@ private:
         StatementPtr once;
         if (!statement) {
             const bool keep = seen_once_.seen_before(shaped.text);
-            const char* tail = nullptr;
-            sqlite3_stmt* prepared = nullptr;
-            const int rc = sqlite3_prepare_v3(db_, shaped.text.data(), static_cast<int>(shaped.text.size()),
-                                              keep ? SQLITE_PREPARE_PERSISTENT : 0, &prepared, &tail);
-            once.reset(prepared);
-            if (rc != SQLITE_OK || !once ||
-                !skip_blanks_and_comments(std::string_view(tail, shaped.text.data() + shaped.text.size() - tail))
-                     .empty() ||
-                sqlite3_bind_parameter_count(prepared) != static_cast<int>(shaped.values.size()))
+            std::string_view tail;
+            try {
+                once = prepare(db_, shaped.text, tail, keep);
+            } catch (const automation::AutomationError&) {
                 return std::nullopt;
-            statement = keep ? statements_->add(shaped.text, std::move(once)) : prepared;
+            }
+            if (!once || !skip_blanks_and_comments(tail).empty() ||
+                sqlite3_bind_parameter_count(once.get()) != static_cast<int>(shaped.values.size()))
+                return std::nullopt;
+            statement = keep ? statements_->add(shaped.text, std::move(once)) : once.get();
         }
         // The values go with this run only: a text with a ? of its own that
         // reads like this shape finds the statement without them.
@@ -389,19 +409,9 @@ private:
             sqlite3_stmt* statement;
             ~ClearOnExit() { sqlite3_clear_bindings(statement); }
         } clear{statement};
-        int index = 0;
-        for (const Literal& value : shaped.values) {
-            ++index;
-            switch (value.kind) {
-            case Literal::Kind::Integer: sqlite3_bind_int64(statement, index, value.integer); break;
-            case Literal::Kind::Real: sqlite3_bind_double(statement, index, value.real); break;
-            case Literal::Kind::Text:
-                sqlite3_bind_text(statement, index, value.text.data(), static_cast<int>(value.text.size()),
-                                  SQLITE_STATIC);
-                break;
-            case Literal::Kind::Null: sqlite3_bind_null(statement, index); break;
-            }
-        }
+        int position = 0;
+        for (const Literal& literal : shaped.values)
+            bind(db_, statement, ++position, Value::of(literal));
         return run(db_, statement);
     }
 
