@@ -47,6 +47,13 @@ struct Value {
 // Binds a value to a parameter, counted from 1; the text must outlive the run.
 void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value);
 
+// The statement of a shape, prepared; null when the engine refuses the shape
+// (a value where it wants a constant, a name where a value now stands), so
+// that the text runs as sent and any error is that text's own.
+StatementPtr prepare_shape(sqlite3* db, const ShapedStatement& shaped, bool persistent);
+// Binds the values of a shape to its statement.
+void bind_values(sqlite3* db, sqlite3_stmt* statement, const ShapedStatement& shaped);
+
 // Runs a prepared statement to its end and resets it; a statement with
 // columns answers its rows, any other has_result false.
 ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement);

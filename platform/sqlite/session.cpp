@@ -197,6 +197,26 @@ void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value
         raise_engine_error(db);
 }
 
+StatementPtr prepare_shape(sqlite3* db, const ShapedStatement& shaped, bool persistent) {
+    std::string_view tail;
+    StatementPtr statement;
+    try {
+        statement = prepare(db, shaped.text, tail, persistent);
+    } catch (const automation::AutomationError&) {
+        return nullptr;
+    }
+    if (!statement || !skip_blanks_and_comments(tail).empty() ||
+        sqlite3_bind_parameter_count(statement.get()) != static_cast<int>(shaped.values.size()))
+        return nullptr;
+    return statement;
+}
+
+void bind_values(sqlite3* db, sqlite3_stmt* statement, const ShapedStatement& shaped) {
+    int position = 0;
+    for (const Literal& literal : shaped.values)
+        bind(db, statement, ++position, Value::of(literal));
+}
+
 void execute(sqlite3* db, const char* sql) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         raise_engine_error(db);
@@ -384,22 +404,14 @@ private:
     }
 
     // Runs a statement whose values were taken out, on the statement kept for
-    // its shape; nullopt when the engine refuses the shape (a value where it
-    // wants a constant), so that the text as sent runs and any error is that
-    // text's own.
+    // its shape; nullopt when the engine refuses the shape.
     std::optional<ado::ResultSet> run_by_shape(const ShapedStatement& shaped) {
         sqlite3_stmt* statement = statements_->find(shaped.text);
         StatementPtr once;
         if (!statement) {
             const bool keep = seen_once_.seen_before(shaped.text);
-            std::string_view tail;
-            try {
-                once = prepare(db_, shaped.text, tail, keep);
-            } catch (const automation::AutomationError&) {
-                return std::nullopt;
-            }
-            if (!once || !skip_blanks_and_comments(tail).empty() ||
-                sqlite3_bind_parameter_count(once.get()) != static_cast<int>(shaped.values.size()))
+            once = prepare_shape(db_, shaped, keep);
+            if (!once)
                 return std::nullopt;
             statement = keep ? statements_->add(shaped.text, std::move(once)) : once.get();
         }
@@ -409,9 +421,7 @@ private:
             sqlite3_stmt* statement;
             ~ClearOnExit() { sqlite3_clear_bindings(statement); }
         } clear{statement};
-        int position = 0;
-        for (const Literal& literal : shaped.values)
-            bind(db_, statement, ++position, Value::of(literal));
+        bind_values(db_, statement, shaped);
         return run(db_, statement);
     }
 

@@ -2,6 +2,7 @@
 // in statement texts.
 #include "platform/sqlite/sql_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -266,6 +267,79 @@ std::string rewrite_inline_sql(std::string_view sql) {
 
 namespace {
 
+// A number as written, as a whole significand times a power of ten, so that
+// its size and whether a double holds it exactly can be told without
+// rounding. Only the first 19 significant digits are kept.
+struct Decimal {
+    uint64_t significand = 0;
+    int digits = 0;          // significant digits, trailing zeros not counted
+    int64_t exponent = 0;    // of the last significant digit
+};
+
+Decimal decimal_of(std::string_view text) {
+    Decimal decimal;
+    std::size_t i = text.starts_with('+') || text.starts_with('-') ? 1 : 0;
+    int zeros = 0;  // pending zeros after the last nonzero digit
+    bool point = false;
+    for (; i < text.size() && (is_digit(text[i]) || text[i] == '.'); ++i) {
+        if (text[i] == '.') {
+            point = true;
+            continue;
+        }
+        if (point)
+            --decimal.exponent;
+        const int digit = text[i] - '0';
+        if (digit == 0) {
+            zeros += decimal.digits > 0;
+            continue;
+        }
+        for (; zeros >= 0; --zeros) {
+            if (decimal.digits < 19)
+                decimal.significand = decimal.significand * 10 + (zeros > 0 ? 0 : digit);
+            else
+                ++decimal.exponent;
+            ++decimal.digits;
+        }
+        zeros = 0;
+    }
+    decimal.exponent += zeros;
+    if (++i < text.size()) {  // past the e of an exponent
+        const bool negative = text[i] == '-';
+        i += text[i] == '+' || text[i] == '-';
+        int64_t exponent = 0;
+        for (; i < text.size(); ++i)
+            exponent = std::min<int64_t>(exponent * 10 + (text[i] - '0'), 1000000);
+        decimal.exponent += negative ? -exponent : exponent;
+    }
+    return decimal;
+}
+
+// True when the real number written is a double exactly, and not zero: any
+// correct reading of the text gives that very double, so binding it changes
+// nothing. (A zero keeps its sign only as written: the engine reads -0.0 as
+// negative zero but computes - ? as 0 - ?.)
+bool exact_nonzero_double(std::string_view text) {
+    const Decimal decimal = decimal_of(text);
+    constexpr uint64_t kMostExact = uint64_t{1} << 53;
+    if (decimal.digits == 0 || decimal.digits > 16)
+        return false;
+    uint64_t value = decimal.significand;
+    if (decimal.exponent >= 0) {
+        for (int64_t e = 0; e < decimal.exponent; ++e)
+            if ((value *= 10) > kMostExact)
+                return false;
+        return value <= kMostExact;
+    }
+    // A fraction: exact when it is a whole number over a power of two, that
+    // is when the significand is a multiple of 5 to the number of decimals.
+    if (decimal.exponent < -22 || value > kMostExact)
+        return false;
+    uint64_t five_power = 1;
+    for (int64_t e = 0; e < -decimal.exponent; ++e)
+        five_power *= 5;
+    return value % five_power == 0;
+}
+
 // One literal at the start of text; its length, or 0 when there is none.
 std::size_t read_literal(std::string_view text, Literal& literal) {
     if (text.empty())
@@ -327,14 +401,17 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
         literal.kind = Literal::Kind::Integer;
     } else {
         literal.kind = Literal::Kind::Real;
-        std::from_chars(first, last, literal.real);
+        if (std::from_chars(first, last, literal.real).ec == std::errc::result_out_of_range) {
+            const Decimal decimal = decimal_of(literal.text);
+            const double size = decimal.digits + decimal.exponent > 0 ? HUGE_VAL : 0.0;
+            literal.real = literal.text[0] == '-' ? -size : size;
+        }
     }
     return i;
 }
 
-// The literal a statement holds at the start of text, when there is one that
-// can be taken out: a quoted text or a plain number (not a blob, a name or a
-// hexadecimal number).
+// The literal a statement holds at the start of text, if any: a quoted text
+// or a plain number (not a blob, a name or a hexadecimal number).
 std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& literal) {
     const char before = at > 0 ? sql[at - 1] : ' ';
     if (is_name_char(before) || before == '.')
@@ -349,10 +426,20 @@ std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& lit
     return 0;
 }
 
+// True when a bound value answers exactly as the literal does: texts and
+// whole numbers of 64 bits do; a whole number beyond them does not (the
+// engine reads -9223372036854775808 as a whole number but computes - ? as
+// 0 - ?), nor a real that no double holds exactly (the engine's own reading
+// of its text may round otherwise).
+bool bindable(const Literal& literal) {
+    return literal.kind != Literal::Kind::Real ||
+           (literal.text.find_first_of(".eE") != std::string::npos && exact_nonzero_double(literal.text));
+}
+
 // Clauses of a query by their first word.
 bool starts_clause(std::string_view word) {
-    for (const std::string_view clause : {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "LIMIT", "WINDOW", "UNION",
-                                          "INTERSECT", "EXCEPT", "VALUES"})
+    for (const std::string_view clause :
+         {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "LIMIT", "UNION", "INTERSECT", "EXCEPT", "VALUES"})
         if (same_word(word, clause))
             return true;
     return false;
@@ -414,51 +501,74 @@ std::optional<ShapedStatement> shape_of(std::string_view sql) {
     if (!starts_with_word(start, "SELECT") && !starts_with_word(start, "INSERT") &&
         !starts_with_word(start, "UPDATE") && !starts_with_word(start, "DELETE"))
         return std::nullopt;
+    if (sql.find('\0') != std::string_view::npos)
+        return std::nullopt;  // the engine reads a text only up to its first NUL
     constexpr std::size_t kMostValues = 999;
+    constexpr int kDeepest = 63;
 
     ShapedStatement shaped;
     shaped.text.reserve(sql.size());
-    int depth = 0;
-    bool result_columns = false;  // in the result columns of the outer query
-    int numbered_from = -1;       // the depth of an ORDER BY or GROUP BY, whose numbers are columns
+    int depth = 0;  // of parentheses
+    // Bit d: the result columns of a query at depth d are being read. Their
+    // names are their texts, and through a subquery in FROM they name the
+    // columns of the query around it, so every literal in them stays.
+    uint64_t result_columns = 0;
+    int numbered_from = -1;  // the depth of an ORDER BY or GROUP BY, whose numbers are columns
+    std::string_view previous_word;
     std::size_t i = sql.size() - start.size();
     shaped.text.append(sql.substr(0, i));
     while (i < sql.size()) {
         const char c = sql[i];
+        const std::string_view rest = sql.substr(i);
         Literal literal;
-        if (!result_columns && (numbered_from < 0 || depth < numbered_from)) {
-            if (const std::size_t length = statement_literal(sql, i, literal)) {
+        if (std::size_t length = statement_literal(sql, i, literal)) {
+            const bool in_result_columns = (result_columns & ((uint64_t{2} << depth) - 1)) != 0;
+            const bool numbered = numbered_from >= 0 && depth >= numbered_from;
+            if (in_result_columns || numbered || !bindable(literal)) {
+                shaped.text.append(rest.substr(0, length));
+            } else {
                 if (shaped.values.size() == kMostValues)
                     return std::nullopt;
                 shaped.values.push_back(std::move(literal));
                 shaped.text.push_back('?');
-                i += length;
-                continue;
             }
+            previous_word = {};
+            i += length;
+            continue;
         }
-        const std::string_view rest = sql.substr(i);
         std::size_t length = quoted_length(rest);
         if (length == 0 && is_name_char(c)) {
             length = name_length(rest);
             const std::string_view word = rest.substr(0, length);
             if (c == '$')
                 return std::nullopt;  // a parameter of the text's own
-            if (depth == 0 && same_word(word, "SELECT"))
-                result_columns = true;
-            else if (depth == 0 && starts_clause(word))
-                result_columns = false;
+            const uint64_t here = uint64_t{1} << depth;
+            if (same_word(word, "SELECT") || (depth == 0 && same_word(word, "RETURNING")))
+                result_columns |= here;
+            else if (starts_clause(word) && !(same_word(word, "FROM") && same_word(previous_word, "DISTINCT")))
+                result_columns &= ~here;  // (IS [NOT] DISTINCT FROM is an operator)
             if (numbered_from < 0 && (same_word(word, "ORDER") || same_word(word, "GROUP")))
                 numbered_from = depth;
+            previous_word = word;
         } else if (length == 0) {
             length = 1;
-            if (c == '?' || c == ':' || c == '@')
+            if (c == '?' || c == ':' || c == '@' || c == '#')
                 return std::nullopt;  // a parameter of the text's own
             if (c == ';' && !skip_blanks_and_comments(rest.substr(1)).empty())
                 return std::nullopt;  // a script
-            if (c == '(')
-                ++depth;
-            else if (c == ')' && --depth < numbered_from)
-                numbered_from = -1;
+            if (c == '(' && ++depth > kDeepest)
+                return std::nullopt;
+            if (c == ')') {
+                if (depth == 0)
+                    return std::nullopt;  // unbalanced: the engine says what is wrong
+                result_columns &= ~(uint64_t{1} << depth);
+                if (--depth < numbered_from)
+                    numbered_from = -1;
+            }
+            if (!is_space(c))
+                previous_word = {};
+        } else if (c != '-' && c != '/') {
+            previous_word = {};  // a quoted name or text; comments leave it
         }
         shaped.text.append(rest.substr(0, length));
         i += length;

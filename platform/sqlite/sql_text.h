@@ -49,8 +49,9 @@ struct Literal {
 // quoted texts taken out: the text with a ? in place of each, and the values
 // in order. Inline texts that differ only in their values then share one
 // prepared statement. Literals whose place gives them a meaning of their own
-// stay in the text: the result columns of the outer query (their names are
-// their texts) and the column numbers of ORDER BY and GROUP BY.
+// stay in the text: those in the result columns of every query (their names
+// are their texts) and the column numbers of ORDER BY and GROUP BY; so do
+// numbers that a bound value would not reproduce exactly.
 struct ShapedStatement {
     std::string text;
     std::vector<Literal> values;
