@@ -326,22 +326,27 @@ TEST_F(ProcedureTest, LiteralArgumentsAreBoundByDeclaredType) {
     EXPECT_EQ(nulls[3], Variant::null());
 
     EXPECT_EQ(call("Execute SP_NOTA '3', 'x', '2030-01-15', -1.5e1")[3], Variant(-15.0));  // a numeric text counts
+
+    // The definition is in the database: a session that has not seen it runs it.
+    auto other = db.connect();
+    EXPECT_EQ(other->session().execute("EXEC SP_NOTA 7, 'x', NULL, 1").rows.at(0).at(0), Variant(int32_t{7}));
 }
 
 TEST_F(ProcedureTest, RefusalsSayWhatIsWrong) {
-    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a', NULL"); }).find("@VALOR"), std::string::npos);
-    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a', NULL, 1, 2"); }).find("too many"), std::string::npos);
-    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a', '15/01/2030', 1"); }).find("@QUANDO"),
-              std::string::npos);
-    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   'um', 'a', NULL, 1"); }).find("@ID"), std::string::npos);
-    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, 'a, NULL, 1"); }), "");
-    EXPECT_NE(error_of([&] { execute("EXEC SP_NOTA   1, a, NULL, 1"); }), "");
-    EXPECT_EQ(error_of([&] { execute("EXEC SP_NENHUM   1"); }), "Could not find stored procedure 'SP_NENHUM'.");
-    EXPECT_NE(error_of([&] { execute("CREATE PROCEDURE SP_NOTA (@A INTEGER) AS SELECT @A"); }).find("already"),
-              std::string::npos);
-    EXPECT_NE(error_of([&] { execute("CREATE PROCEDURE SP_X (@A INTEGER) AS SELECT @B"); }).find("@B"),
-              std::string::npos);
-    EXPECT_NE(error_of([&] { execute("CREATE PROCEDURE SP_Y (@A INTEGER) AS SELECT * FROM NOWHERE"); }), "");
+    const std::pair<const char*, const char*> refusals[] = {  // the text, and what its message names
+        {"EXEC SP_NOTA   1, 'a', NULL", "@VALOR"},
+        {"EXEC SP_NOTA   1, 'a', NULL, 1, 2", "too many"},
+        {"EXEC SP_NOTA   1, 'a', '15/01/2030', 1", "@QUANDO"},
+        {"EXEC SP_NOTA   'um', 'a', NULL, 1", "@ID"},
+        {"EXEC SP_NOTA   1, 'a, NULL, 1", "quotation"},
+        {"EXEC SP_NOTA   1, a, NULL, 1", "near 'a, NULL, 1'"},
+        {"EXEC SP_NENHUM   1", "Could not find stored procedure 'SP_NENHUM'."},
+        {"CREATE PROCEDURE SP_NOTA (@A INTEGER) AS SELECT @A", "already"},
+        {"CREATE PROCEDURE SP_X (@A INTEGER) AS SELECT @B", "@B"},
+        {"CREATE PROCEDURE SP_Y (@A INTEGER) AS SELECT * FROM NOWHERE", "NOWHERE"},
+    };
+    for (const auto& [sql, named] : refusals)
+        EXPECT_NE(error_of([&] { execute(sql); }).find(named), std::string::npos) << sql;
     EXPECT_EQ(db.scalar("SELECT COUNT(*) FROM NOTA"), Variant(int32_t{0}));
 }
 
@@ -363,11 +368,6 @@ TEST_F(ProcedureTest, FailingBodyUndoesItsEarlierStatements) {
 
     // The procedure works again afterwards: nothing was left half done.
     EXPECT_EQ(call("EXEC SP_NOTA 5, 'ok', NULL, 0")[1], Variant("ok"));
-}
-
-TEST_F(ProcedureTest, ProceduresAreStoredInTheDatabase) {
-    auto other = db.connect();  // a session that has not seen the definition
-    EXPECT_EQ(other->session().execute("EXEC SP_NOTA 7, 'x', NULL, 1").rows.at(0).at(0), Variant(int32_t{7}));
 }
 
 // ---- several connections -----------------------------------------------------------
