@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and the demo need, when
-# any is missing. Runs apt-get as root, or through sudo when that is available.
+# any is missing; "setup.sh fuzz" also those of the fuzz targets (clang and
+# its fuzzing runtime). Runs apt-get as root, or through sudo when that is
+# available.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev sqlite3)
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

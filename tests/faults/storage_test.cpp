@@ -1,0 +1,94 @@
+// Every write method in both dialects, with the nth read, write, sync, lock or
+// allocation of the engine failing (or the disk full) for n = 1, 2, ... until
+// the call no longer meets the fault. Each call must answer its failure or
+// success result, leave an intact file holding the state after a whole prefix
+// of its statements, and leave its connections fit for the next write.
+#include "bench/statement_capture.h"
+#include "component/frame.h"
+#include "tests/faults/harness.h"
+#include "tests/support/helpers.h"
+
+namespace zolt::faults {
+namespace {
+
+// What a write may leave in the message when a fault stops it: the caller's
+// text (a refused record leaves it), the handlers' messages, or the key
+// generator's refusal.
+const std::set<std::string> kMessages{
+    "antes",
+    std::string(component::kOrderUnavailable),
+    std::string(component::kItemUnavailable),
+    std::string(component::kOracleUnavailable),
+    "Não foi possível gerar a chave PEDIDO_ID.",
+    "Não foi possível gerar a chave PEDIDO_ITEM_ID.",
+};
+
+Variant open_connection(const std::string& path) {
+    return Variant(automation::ObjectPtr(std::make_shared<ado::Connection>(Databases::connection_string(path))));
+}
+
+class StorageFaults : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(StorageFaults, EveryWriteHappensWholeOrNotAtAll) {
+    const Fault fault = GetParam();
+    Databases databases;
+    Object zolt;
+    for (const std::string& method : kWriteMethods) {
+        for (const Variant& kind : {kOracle, kSqlServer}) {
+            SCOPED_TRACE(method + " " + kind.text());
+            bench::capture::start();
+            const Outcome clean = invoke(*zolt, method, kind, open_connection(databases.copy()));
+            const auto states = states_after_prefixes(databases, bench::capture::stop());
+            ASSERT_TRUE(clean.succeeded());
+
+            for (long nth = 1;; ++nth) {
+                SCOPED_TRACE("failing from operation " + std::to_string(nth));
+                const std::string path = databases.copy();
+                const Variant connection = open_connection(path);
+                arm(fault, nth);
+                const Outcome outcome = invoke(*zolt, method, kind, connection);
+                const bool injected = disarm();
+
+                const std::string& message = outcome.after.at("outvntMsg_Ret").text();
+                const bool answered = outcome.succeeded() ||
+                                      (outcome.status == com::S_OK && outcome.result == Variant::integer(10) &&
+                                       kMessages.contains(message));
+                const bool intact = integrity(path) == "ok";
+                const auto state = contents(path);
+                const bool whole = outcome.succeeded() ? state == states.back()
+                                                       : std::find(states.begin(), states.end(), state) != states.end();
+                EXPECT_TRUE(answered) << "result " << ::testing::PrintToString(outcome.result) << ", message " << message;
+                EXPECT_TRUE(intact) << integrity(path);
+                EXPECT_TRUE(whole) << "the database holds no state a whole prefix of the statements leaves";
+
+                // The caller's connection and the pooled ones go on working,
+                // and what they write is there for everyone.
+                EXPECT_TRUE(invoke(*zolt, "gExclui_Campos_PEDIDO_ITEM", kind, connection,
+                                   {{"InVntPedido_Item_ID", Variant::long_(5)}})
+                                .succeeded());
+                EXPECT_EQ(query(path, "SELECT TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 5"),
+                          std::vector<std::string>{"2"});
+
+                if (!injected) {
+                    EXPECT_TRUE(outcome.succeeded());
+                    break;
+                }
+                Tally& t = tally();
+                ++t.injected;
+                t.answered += answered;
+                t.integrity_failures += !intact;
+                t.half_written += !whole;
+                if (HasFailure())
+                    return;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, StorageFaults,
+                         ::testing::Values(Fault::Read, Fault::Write, Fault::Sync, Fault::Lock, Fault::FullDisk,
+                                           Fault::Allocation),
+                         [](const auto& info) { return std::string(name_of(info.param)); });
+
+}  // namespace
+}  // namespace zolt::faults
