@@ -220,6 +220,15 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
     const bool transaction = procedure.body.size() > 1;
     const bool outermost = sqlite3_get_autocommit(db_) != 0;
     if (transaction) {
+        // What ends the transaction is ready before it starts, so that a
+        // failure inside it (even out of memory) can always be undone.
+        if (outermost) {
+            control(commit_, "COMMIT");
+            control(rollback_, "ROLLBACK");
+        } else {
+            control(release_, "RELEASE zolt_procedure");
+            control(rollback_to_, "ROLLBACK TO zolt_procedure");
+        }
         if (!outermost)
             run(db_, control(savepoint_, "SAVEPOINT zolt_procedure"));
         else

@@ -253,7 +253,7 @@ void expect_every_method_succeeds(Databases& databases, const std::string& path)
         for (const std::string& method : method_names()) {
             const Outcome outcome = invoke(*zolt, method, kind, connection);
             EXPECT_TRUE(outcome.succeeded()) << method << " " << kind.text() << ": "
-                                             << ::testing::PrintToString(outcome.after["outvntMsg_Ret"]);
+                                             << ::testing::PrintToString(outcome.after.at("outvntMsg_Ret"));
         }
     }
 }
