@@ -81,7 +81,7 @@ struct Date {
 struct Array {
     int32_t lower_bound = 0;
     std::vector<Variant> items;
-    int32_t upper_bound() const { return lower_bound + static_cast<int32_t>(items.size()) - 1; }
+    int32_t upper_bound() const;
     Variant& at(int32_t index);
     const Variant& at(int32_t index) const;
 };
@@ -142,6 +142,9 @@ private:
     explicit Variant(Storage s) : data_(std::move(s)) {}
     Storage data_;
 };
+
+// Defined once Variant is complete, as every compiler needs for its vector.
+inline int32_t Array::upper_bound() const { return lower_bound + static_cast<int32_t>(items.size()) - 1; }
 
 // ---- Basic rules -----------------------------------------------------------
 
