@@ -418,8 +418,18 @@ std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& lit
         return 0;
     const std::string_view text = sql.substr(at);
     if (text[0] == '\'') {
-        const std::size_t length = quoted_length(text);
-        return length >= 2 && text[length - 1] == '\'' ? read_literal(text, literal) : 0;
+        // A doubled quote stays inside the text. An unclosed text is no
+        // literal: the engine refuses it with its own error.
+        for (std::size_t i = 1; i < text.size(); ++i) {
+            if (text[i] != '\'')
+                continue;
+            if (i + 1 < text.size() && text[i + 1] == '\'') {
+                ++i;
+                continue;
+            }
+            return read_literal(text, literal);
+        }
+        return 0;
     }
     if (is_digit(text[0]) || (text[0] == '.' && text.size() > 1 && is_digit(text[1])))
         return read_literal(text, literal);

@@ -22,7 +22,7 @@ namespace zolt::faults {
 // each other's checks; every call must answer.
 int write_until_killed(const std::string& path, unsigned seed) {
     Object zolt;
-    const Variant connection(automation::ObjectPtr(std::make_shared<ado::Connection>(Databases::connection_string(path))));
+    const Variant connection = connect(path);
     std::mt19937 random(seed);
     auto any = [&](const auto& keys) { return keys[random() % keys.size()]; };
     std::vector<int32_t> orders;

@@ -248,8 +248,7 @@ Object::~Object() { object_->Release(); }
 void expect_every_method_succeeds(Databases& databases, const std::string& path) {
     Object zolt;
     for (const Variant& kind : {kOracle, kSqlServer}) {
-        const Variant connection(
-            automation::ObjectPtr(std::make_shared<ado::Connection>(Databases::connection_string(databases.copy_of(path)))));
+        const Variant connection = connect(databases.copy_of(path));
         for (const std::string& method : method_names()) {
             const Outcome outcome = invoke(*zolt, method, kind, connection);
             EXPECT_TRUE(outcome.succeeded()) << method << " " << kind.text() << ": "
@@ -360,7 +359,9 @@ void Databases::execute(const std::string& path, const std::string& sql) {
         throw std::runtime_error(sql + ": " + sqlite3_errmsg(db.get()));
 }
 
-std::string Databases::connection_string(const std::string& path) { return db::connection_string(path); }
+Variant connect(const std::string& path) {
+    return Variant(automation::ObjectPtr(std::make_shared<ado::Connection>(db::connection_string(path))));
+}
 
 std::vector<std::string> contents(const std::string& path) { return contents_of(open_raw(path).get()); }
 

@@ -96,7 +96,6 @@ public:
     const std::string& sample() const { return sample_; }
     std::string copy();                               // path of a new copy of the sample
     std::string copy_of(const std::string& path);     // of any database file, its log folded in
-    static std::string connection_string(const std::string& path);
     // Runs a statement on a connection of its own.
     static void execute(const std::string& path, const std::string& sql);
 
@@ -110,6 +109,8 @@ private:
 // the database at path, expecting each to succeed.
 void expect_every_method_succeeds(Databases& databases, const std::string& path);
 
+// An open Connection object on a database file, as a caller hands it in.
+Variant connect(const std::string& path);
 // Every row of every table as text, in key order (the clock column of the
 // operation log left out, reals to six places, texts byte for byte).
 std::vector<std::string> contents(const std::string& path);

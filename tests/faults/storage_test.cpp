@@ -27,10 +27,6 @@ const std::set<std::string> kMessages{
     "Não foi possível gerar a chave PEDIDO_ITEM_ID.",
 };
 
-Variant open_connection(const std::string& path) {
-    return Variant(automation::ObjectPtr(std::make_shared<ado::Connection>(Databases::connection_string(path))));
-}
-
 // Allocations are many: every stride-th is failed, every one when
 // $ZOLT_FAULTS_ALLOCATION_STRIDE is 1 (scripts/faults.sh), every fifth unless
 // it says otherwise.
@@ -49,14 +45,14 @@ TEST_P(StorageFaults, EveryWriteHappensWholeOrNotAtAll) {
         for (const Variant& kind : {kOracle, kSqlServer}) {
             SCOPED_TRACE(method + " " + kind.text());
             bench::capture::start();
-            const Outcome clean = invoke(*zolt, method, kind, open_connection(databases.copy()));
+            const Outcome clean = invoke(*zolt, method, kind, connect(databases.copy()));
             const auto states = states_after_prefixes(databases, bench::capture::stop());
             ASSERT_TRUE(clean.succeeded());
 
             for (long nth = 1;; nth += stride_for(fault)) {
                 SCOPED_TRACE("failing from operation " + std::to_string(nth));
                 const std::string path = databases.copy();
-                const Variant connection = open_connection(path);
+                const Variant connection = connect(path);
                 arm(fault, nth);
                 const Outcome outcome = invoke(*zolt, method, kind, connection);
                 const bool injected = disarm();

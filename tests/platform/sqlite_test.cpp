@@ -283,6 +283,10 @@ TEST_F(EngineTest, StatementsOfOneShapeAnswerForTheirOwnValues) {
     // A value where the engine wants a constant: the text runs as sent.
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM PEDIDO WHERE likelihood(PEDIDO_ID = 1, 0.5)"), Variant(int32_t{1}));
     EXPECT_EQ(error_of([&] { execute("SELECT X FROM PEDIDO WHERE PEDIDO_ID = 1"); }), "no such column: X");
+    // An unclosed text, a doubled quote in it or not, is the engine's own error.
+    for (const std::string text : {"'PRG-''2 ", "'PRG-2 "})
+        EXPECT_EQ(error_of([&] { execute("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO = " + text); }),
+                  "unrecognized token: \"" + text + "\"");
 }
 
 TEST_F(EngineTest, DroppedTableGivesACleanError) {
