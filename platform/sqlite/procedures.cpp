@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 namespace zolt::sqlite {
 
@@ -67,7 +68,9 @@ Value convert(const std::string& procedure, const Parameter& parameter, const Li
     switch (parameter.type) {
     case ParameterType::Integer:
         value = number_from(procedure, parameter, literal);
-        if (value.kind == Value::Kind::Real && value.real == static_cast<double>(static_cast<int64_t>(value.real))) {
+        // A whole real within 64 bits is taken as that integer; any other stays real.
+        if (value.kind == Value::Kind::Real && value.real >= -0x1p63 && value.real < 0x1p63 &&
+            value.real == std::trunc(value.real)) {
             value.kind = Value::Kind::Integer;
             value.integer = static_cast<int64_t>(value.real);
         }

@@ -330,6 +330,9 @@ TEST_F(ProcedureTest, LiteralArgumentsAreBoundByDeclaredType) {
     EXPECT_EQ(nulls[3], Variant::null());
 
     EXPECT_EQ(call("Execute SP_NOTA '3', 'x', '2030-01-15', -1.5e1")[3], Variant(-15.0));  // a numeric text counts
+    EXPECT_EQ(call("EXEC SP_NOTA 4e0, 'x', NULL, 1")[0], Variant(int32_t{4}));    // a whole real is an integer
+    // A whole real past 64 bits stays real, which a key refuses.
+    EXPECT_EQ(error_of([&] { execute("EXEC SP_NOTA 1e300, 'x', NULL, 1"); }), "datatype mismatch");
 
     // The definition is in the database: a session that has not seen it runs it.
     auto other = db.connect();
