@@ -27,9 +27,8 @@ const std::set<std::string> kMessages{
     "Não foi possível gerar a chave PEDIDO_ITEM_ID.",
 };
 
-// Allocations are many: every stride-th is failed, every one when
-// $ZOLT_FAULTS_ALLOCATION_STRIDE is 1 (scripts/faults.sh), every fifth unless
-// it says otherwise.
+// Allocations are many: their sweep takes every fifth n, or every
+// $ZOLT_FAULTS_ALLOCATION_STRIDE-th (scripts/faults.sh takes every one).
 long stride_for(Fault fault) {
     const char* configured = std::getenv("ZOLT_FAULTS_ALLOCATION_STRIDE");
     return fault != Fault::Allocation ? 1 : configured ? std::max(1L, std::atol(configured)) : 5;
