@@ -2,7 +2,6 @@
 #pragma once
 
 #include <map>
-#include <nlohmann/json.hpp>
 #include <set>
 #include <span>
 #include <stdexcept>
@@ -10,12 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/automation/variant.h"
+#include "cli/variant_json.h"
 
 namespace zolt::cli {
-
-using automation::Variant;
-using json = nlohmann::ordered_json;  // keeps "vt" before "v"
 
 // Exit statuses of the command.
 inline constexpr int kExitOk = 0;
@@ -29,7 +25,9 @@ public:
 };
 
 // The words after the command name: positional words, "--name value" (or
-// "--name=value") options, and "--name" flags. Unknown options are refused.
+// "--name=value") options, and "--name" flags. An option's value is always
+// the next word, whatever it reads. "--help" (or "-h") is a flag of every
+// command. Unknown options are refused.
 struct Options {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values;
@@ -41,20 +39,20 @@ struct Options {
 Options parse_options(std::span<const std::string> words, const std::set<std::string>& valued,
                       const std::set<std::string>& flags);
 
-// Typed JSON of a Variant: {"vt": "I2", "v": 10}.
-json to_json(const Variant& value);
-// A Variant from its typed JSON or the shorthand (number, string, true/false,
-// null, array). `connection` stands for {"vt": "DISPATCH", "v": "Connection"}.
-Variant from_json(const json& value, const Variant& connection);
-// Compact JSON text; invalid UTF-8 in texts is replaced rather than refused.
-std::string dump(const json& value);
+// The text with the value of every Password= or Pwd= entry of a connection
+// string replaced by "***": nothing the command prints shows a password.
+std::string hide_passwords(std::string_view text);
+json hide_passwords_in(json value);  // every text in the value
 
 // The component library the command loads for register, unregister and methods.
 std::string component_library();
+// The interface of the component, one method a line: DISPID, result kind, name
+// and parameters.
+void print_methods(std::ostream& out);
 
 int run_init(const Options& options);
 int run_registration(bool register_it);
-int run_methods();
+int run_methods(const Options& options);
 int run_call(const Options& options);
 
 }  // namespace zolt::cli

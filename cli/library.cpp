@@ -1,11 +1,10 @@
 // The commands that work on the component library itself: register,
 // unregister and methods, and finding the library.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "cli/cli.h"
 #include "component/zolt.h"
@@ -32,21 +31,36 @@ std::string failure_text(com::HRESULT status) {
     return {};
 }
 
+std::string hex(com::DISPID dispid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<uint32_t>(dispid));
+    return text;
+}
+
+struct Released {
+    void operator()(com::IDispatch* object) const { object->Release(); }
+};
+
+// The interface as the library itself describes it; no registration needed.
+std::unique_ptr<com::IDispatch, Released> component_object() {
+    return std::unique_ptr<com::IDispatch, Released>(
+        com::create_object(component_library(), component::kClsidZOLT));
+}
+
 }  // namespace
 
-// $ZOLT_LIBRARY when set; else the library beside this executable; else the
-// one in the build folder this command was built in.
+// $ZOLT_LIBRARY when set; else the library beside this executable (a build
+// folder); else the one in the library folder of the prefix it is installed in.
 std::string component_library() {
     if (const char* explicit_path = std::getenv("ZOLT_LIBRARY"); explicit_path && *explicit_path) {
         if (!std::filesystem::exists(explicit_path))
             throw CommandError(std::string("ZOLT_LIBRARY names a missing file: ") + explicit_path);
         return explicit_path;
     }
-    for (const std::filesystem::path& folder : {executable_folder(), std::filesystem::path(ZOLT_LIBRARY_DIR)}) {
-        if (folder.empty()) continue;
-        auto candidate = folder / kLibraryName;
-        if (std::filesystem::exists(candidate)) return candidate.string();
-    }
+    const auto folder = executable_folder();
+    if (!folder.empty())
+        for (const auto& candidate : {folder / kLibraryName, folder / ZOLT_LIBRARY_FROM_BINARY / kLibraryName})
+            if (std::filesystem::exists(candidate)) return candidate.lexically_normal().string();
     throw CommandError(std::string("cannot find ") + kLibraryName + " (set ZOLT_LIBRARY to its path)");
 }
 
@@ -62,20 +76,32 @@ int run_registration(bool register_it) {
     return kExitOk;
 }
 
-int run_methods() {
-    com::IDispatch* object = com::create_object(component_library(), component::kClsidZOLT);
+void print_methods(std::ostream& out) {
+    auto object = component_object();
     const auto& info = object->GetTypeInfo();
-    std::cout << "Interface " << info.name << ' ' << info.iid.to_string() << ", " << info.methods.size()
-              << " methods:\n";
+    out << "Interface " << info.name << ' ' << info.iid.to_string() << ", " << info.methods.size() << " methods:\n";
     for (const auto& method : info.methods) {
-        char dispid[16];
-        std::snprintf(dispid, sizeof dispid, "0x%08X", static_cast<uint32_t>(method.dispid));
-        std::cout << dispid << "  " << method.result_kind << "  " << method.name << '(';
-        for (std::size_t i = 0; i < method.parameters.size(); ++i)
-            std::cout << (i ? ", " : "") << method.parameters[i];
-        std::cout << ")\n";
+        out << hex(method.dispid) << "  " << method.result_kind << "  " << method.name << '(';
+        for (std::size_t i = 0; i < method.parameters.size(); ++i) out << (i ? ", " : "") << method.parameters[i];
+        out << ")\n";
     }
-    object->Release();
+}
+
+int run_methods(const Options& options) {
+    if (!options.positional.empty()) throw CommandError("methods takes no word " + options.positional[0]);
+    if (!options.flags.contains("--json")) {
+        print_methods(std::cout);
+        return kExitOk;
+    }
+    auto object = component_object();
+    const auto& info = object->GetTypeInfo();
+    json methods = json::array();
+    for (const auto& method : info.methods)
+        methods.push_back(json{{"dispid", method.dispid},
+                               {"name", method.name},
+                               {"result", method.result_kind},
+                               {"parameters", method.parameters}});
+    std::cout << dump(json{{"interface", info.name}, {"iid", info.iid.to_string()}, {"methods", methods}}) << '\n';
     return kExitOk;
 }
 

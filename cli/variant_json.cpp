@@ -1,8 +1,8 @@
 // Variants as JSON: always typed on output, typed or shorthand on input.
+#include "cli/variant_json.h"
+
 #include <cstdio>
 #include <limits>
-
-#include "cli/cli.h"
 
 namespace zolt::cli {
 
@@ -34,7 +34,7 @@ Integer integer_in_range(const json& value, const char* type) {
                 return static_cast<Integer>(v);
         }
     }
-    throw CommandError(std::string(type) + " needs a whole number in its range, not " + dump(value));
+    throw std::invalid_argument(std::string(type) + " needs a whole number in its range, not " + dump(value));
 }
 
 // A JSON number without a type: Long when it is whole and fits, else Double.
@@ -51,12 +51,12 @@ Variant plain_number(const json& value) {
 
 const json& field(const json& object, const char* name, const char* type) {
     auto found = object.find(name);
-    if (found == object.end()) throw CommandError(std::string(type) + " needs \"" + name + "\"");
+    if (found == object.end()) throw std::invalid_argument(std::string(type) + " needs \"" + name + "\"");
     return *found;
 }
 
 Variant from_typed(const json& object, const Variant& connection) {
-    if (!object["vt"].is_string()) throw CommandError("\"vt\" must be a type name, not " + dump(object["vt"]));
+    if (!object["vt"].is_string()) throw std::invalid_argument("\"vt\" must be a type name, not " + dump(object["vt"]));
     const std::string type = object["vt"].get<std::string>();
     auto v = [&] { return field(object, "v", type.c_str()); };
     if (type == "Empty") return Variant();
@@ -65,38 +65,52 @@ Variant from_typed(const json& object, const Variant& connection) {
     if (type == "I4") return Variant(integer_in_range<int32_t>(v(), "I4"));
     if (type == "I8") return Variant(integer_in_range<int64_t>(v(), "I8"));
     if (type == "R8") {
-        if (!v().is_number()) throw CommandError("R8 needs a number, not " + dump(v()));
+        if (!v().is_number()) throw std::invalid_argument("R8 needs a number, not " + dump(v()));
         return Variant(v().get<double>());
     }
     if (type == "BSTR") {
-        if (!v().is_string()) throw CommandError("BSTR needs a text, not " + dump(v()));
+        if (!v().is_string()) throw std::invalid_argument("BSTR needs a text, not " + dump(v()));
         return Variant(v().get<std::string>());
     }
     if (type == "BOOL") {
-        if (!v().is_boolean()) throw CommandError("BOOL needs true or false, not " + dump(v()));
+        if (!v().is_boolean()) throw std::invalid_argument("BOOL needs true or false, not " + dump(v()));
         return Variant(v().get<bool>());
     }
     if (type == "DATE") {
         automation::Date date;
         if (!v().is_string() || !automation::parse_date(v().get<std::string>(), date))
-            throw CommandError("DATE needs a text like \"2005-03-04T10:00:00\", not " + dump(v()));
+            throw std::invalid_argument("DATE needs a text like \"2005-03-04T10:00:00\", not " + dump(v()));
         return Variant(date);
     }
     if (type == "ARRAY") {
-        if (!v().is_array()) throw CommandError("ARRAY needs a list in \"v\", not " + dump(v()));
+        if (!v().is_array()) throw std::invalid_argument("ARRAY needs a list in \"v\", not " + dump(v()));
         automation::Array array;
         if (object.contains("lbound")) array.lower_bound = integer_in_range<int32_t>(object["lbound"], "lbound");
         for (const auto& item : v()) array.items.push_back(from_json(item, connection));
         return Variant(std::move(array));
     }
     if (type == "DISPATCH") {
-        if (v() != "Connection") throw CommandError("the only object that can be passed is \"Connection\"");
+        if (v() != "Connection") throw std::invalid_argument("the only object that can be passed is \"Connection\"");
         return connection;
     }
-    throw CommandError("unknown type \"" + type + "\" (Empty, Null, I2, I4, I8, R8, DATE, BSTR, BOOL, ARRAY, DISPATCH)");
+    throw std::invalid_argument("unknown type \"" + type + "\" (Empty, Null, I2, I4, I8, R8, DATE, BSTR, BOOL, ARRAY, DISPATCH)");
 }
 
 }  // namespace
+
+json parse_json(std::string_view text) {
+    // The depth is checked as the parser goes, before a deep value is built.
+    auto limit = [](int depth, json::parse_event_t event, json&) {
+        if (depth >= kMaxNesting && (event == json::parse_event_t::object_start || event == json::parse_event_t::array_start))
+            throw std::invalid_argument("nesting deeper than " + std::to_string(kMaxNesting) + " levels");
+        return true;
+    };
+    try {
+        return json::parse(text, limit);
+    } catch (const json::parse_error& error) {
+        throw std::invalid_argument(std::string("not valid JSON: ") + error.what());
+    }
+}
 
 json to_json(const Variant& value) {
     switch (value.type()) {
@@ -133,9 +147,9 @@ Variant from_json(const json& value, const Variant& connection) {
             return Variant(std::move(array));
         }
         case json::value_t::object:
-            if (!value.contains("vt")) throw CommandError("an object value must be typed: {\"vt\": ..., \"v\": ...}");
+            if (!value.contains("vt")) throw std::invalid_argument("an object value must be typed: {\"vt\": ..., \"v\": ...}");
             return from_typed(value, connection);
-        default: throw CommandError("cannot pass " + dump(value));
+        default: throw std::invalid_argument("cannot pass " + dump(value));
     }
 }
 

@@ -3,7 +3,7 @@
 // reads again as the same Variant.
 #include <memory>
 
-#include "cli/cli.h"
+#include "cli/variant_json.h"
 #include "fuzz/fuzz.h"
 #include "platform/ado/ado.h"
 
@@ -11,13 +11,10 @@ using namespace zolt;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const automation::Variant connection(automation::ObjectPtr(std::make_shared<ado::Connection>()));
-    const cli::json input = cli::json::parse(fuzz::text_of(data, size), nullptr, false);
-    if (input.is_discarded())
-        return 0;
     automation::Variant value;
     try {
-        value = cli::from_json(input, connection);
-    } catch (const cli::CommandError&) {
+        value = cli::from_json(cli::parse_json(fuzz::text_of(data, size)), connection);
+    } catch (const std::invalid_argument&) {
         return 0;
     }
     const cli::json typed = cli::to_json(value);
@@ -25,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (typed.contains("vt") && typed["vt"] == "DISPATCH")
         return 0;
     try {
-        if (!(cli::from_json(cli::json::parse(text), connection) == value))
+        if (!(cli::from_json(cli::parse_json(text), connection) == value))
             fuzz::finding("typed JSON reads back as another value", text);
     } catch (const std::exception& error) {
         fuzz::finding(std::string("typed JSON does not read back: ") + error.what(), text);

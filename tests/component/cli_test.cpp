@@ -54,10 +54,12 @@ protected:
     }
     ~Cli() override { fs::remove_all(folder); }
 
-    Outcome zolt(const std::vector<std::string>& words) {
+    Outcome zolt(const std::vector<std::string>& words, const std::string& input = "") {
+        std::ofstream(folder / "in") << input;
         std::string command = "ZOLT_REGISTRY=" + quoted((folder / "registry").string()) + " " + quoted(ZOLT_CLI);
         for (const auto& word : words) command += " " + quoted(word);
-        command += " >" + quoted((folder / "out").string()) + " 2>" + quoted((folder / "err").string()) + " </dev/null";
+        command += " >" + quoted((folder / "out").string()) + " 2>" + quoted((folder / "err").string()) + " <" +
+                   quoted((folder / "in").string());
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, contents(folder / "out"), contents(folder / "err")};
     }
@@ -186,6 +188,83 @@ TEST_F(Cli, RefusesBadUsageWithOneLine) {
     expect_usage_error({"call", method, "--db", (folder / "missing.db").string()}, "not found");
     expect_usage_error({"call", method}, "--db");
     expect_usage_error({"call", method, "--db", db, "--verbose"}, "--verbose");
+    expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": )" + std::string(60000, '[') +
+                                                                   std::string(60000, ']') + "}"},
+                       "nesting deeper than 64");
+    // An option's value is always a value, never a request for help.
+    expect_usage_error({"call", method, "--db", "--help"}, "not found: --help");
+    for (const char* kind : {"help", "-h", "--help"})
+        EXPECT_EQ(call({method, "--db", db, "--kind", kind})["args"]["InVntBanco_Dados"], typed("BSTR", kind));
+}
+
+// No password of a connection string shows, in any of the forms a value takes.
+TEST_F(Cli, HidesPasswords) {
+    prepare();
+    json answer = call({"gVerifica_Data_Atual", "--db", "Provider=SQLite;Password=a;Data Source=" + db, "--args",
+                        R"({"outvntMsg_Ret": "Password=a;PWD = {b;c};pwd='d;e';Passwords=f;XPwd=g"})"});
+    EXPECT_EQ(answer["args"]["outvntMsg_Ret"], typed("BSTR", "Password=***;PWD = ***;pwd=***;Passwords=f;XPwd=g"));
+    expect_usage_error({"call", "Pwd=secret", "--db", db}, "unknown method Pwd=***\n");
+}
+
+// Every line gets its answer, in order, the same as a single call would
+// print; a bad line gets an error answer and the stream goes on.
+TEST_F(Cli, BatchAnswersEveryLine) {
+    prepare();
+    const std::string read = R"({"method": "gconsulta_campos_pedido", "kind": "ORACLE", "user": 1,)"
+                             R"( "args": {"InVntPedido_ID": 2}, "trace": true})";
+    const std::vector<std::pair<std::string, std::string>> lines{
+        {read, ""},
+        {"nope", "not valid JSON"},
+        {R"({"method": "gNada"})", "unknown method gNada"},
+        {R"({"method": "gVerifica_Data_Atual", "usr": 1})", "unknown key \"usr\""},
+        {R"({"method": "gVerifica_Data_Atual", "user": "1"})", "whole number"},
+        {R"({"method": "gVerifica_Data_Atual", "args": {"InVntPedido_ID": 1}})", "no parameter InVntPedido_ID"},
+        {R"({"kind": "ORACLE"})", "needs \"method\""},
+        {R"({"method": "gVerifica_Data_Atual", "kind": "ORACLE"})", ""},
+    };
+    std::string input;
+    for (const auto& [line, error] : lines) input += line + "\n  \n";
+    Outcome run = zolt({"call", "--batch", "--db", db}, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream answers(run.out);
+    std::vector<json> parsed;
+    for (std::string answer; std::getline(answers, answer);) parsed.push_back(json::parse(answer));
+    ASSERT_EQ(parsed.size(), lines.size()) << run.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].second.empty()) continue;
+        EXPECT_EQ(parsed[i].size(), 1u) << parsed[i];
+        EXPECT_EQ(parsed[i]["error"]["source"], "zolt");
+        EXPECT_NE(parsed[i]["error"]["description"].get<std::string>().find(lines[i].second), std::string::npos)
+            << parsed[i];
+    }
+    EXPECT_EQ(parsed[0], call({"gconsulta_campos_pedido", "--db", db, "--kind", "ORACLE", "--user", "1", "--args",
+                               R"({"InVntPedido_ID": 2})", "--trace"}));
+    EXPECT_EQ(parsed.back()["result"], typed("BOOL", true));
+    expect_usage_error({"call", "--batch", "--db", db, "--kind", "ORACLE"}, "--batch takes only --db");
+}
+
+TEST_F(Cli, DescribesItselfAndTheInterface) {
+    const Outcome all = zolt({"help"});
+    ASSERT_EQ(all.status, 0);
+    for (const char* synopsis : {"\n  init --db PATH", "\n  register\n", "\n  methods [--json]\n",
+                                 "\n  call METHOD --db DB", "\ncall --batch --db DB\n", "\n  help [COMMAND]\n",
+                                 "\n0x60030007  Boolean  gVerifica_Data_Atual("})
+        EXPECT_NE(all.out.find(synopsis), std::string::npos) << synopsis;
+    EXPECT_EQ(zolt({"-h"}).out, all.out);
+    const Outcome call_help = zolt({"call", "--help"});
+    EXPECT_TRUE(call_help.out.starts_with("usage: zolt call METHOD")) << call_help.out;
+    EXPECT_NE(call_help.out.find("gVerifica_Duplicidade_PEDIDO("), std::string::npos);
+    EXPECT_EQ(zolt({"help", "call"}).out, call_help.out);
+    EXPECT_EQ(zolt({"init", "-h"}).out, zolt({"help", "init"}).out);
+
+    const Outcome listed = zolt({"methods", "--json"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const json interface = json::parse(listed.out);
+    EXPECT_EQ(interface["interface"], "_ZOLT");
+    ASSERT_EQ(interface["methods"].size(), 16u);
+    EXPECT_EQ(interface["methods"][7], json::parse(R"({"dispid": 1610809351, "name": "gVerifica_Data_Atual",
+        "result": "Boolean", "parameters": ["OutVntData_Atual", "invntUsuario_Internet_ID", "InVntConecta_DB",
+        "outvntMsg_Ret", "InVntBanco_Dados"]})"));
 }
 
 }  // namespace
