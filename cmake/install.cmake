@@ -43,6 +43,7 @@ install(FILES ${CMAKE_BINARY_DIR}/TvrZOLT22Config.cmake ${CMAKE_BINARY_DIR}/TvrZ
 
 # The pkg-config file finds the prefix from its own place.
 file(RELATIVE_PATH ZOLT_PREFIX_FROM_PKGCONFIG /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" ZOLT_PREFIX_FROM_PKGCONFIG ${ZOLT_PREFIX_FROM_PKGCONFIG})
 configure_file(cmake/tvrzolt22.pc.in ${CMAKE_BINARY_DIR}/tvrzolt22.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/tvrzolt22.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
@@ -55,6 +56,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Our own libraries satisfy each other's needs inside the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})

@@ -5,7 +5,10 @@
 # available.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsqlite3-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev sqlite3)
+# python3-dev and pybind11-dev build the Python module; dpkg-dev and file make
+# the Debian package (dpkg-shlibdeps finds its dependencies).
+packages=(cmake ninja-build g++ pkg-config libsqlite3-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev sqlite3
+          python3-dev pybind11-dev dpkg-dev file)
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)
 fi
