@@ -215,8 +215,6 @@ int run_batch(const Options& options) {
         try {
             bool failed = false;
             answer = caller.answer(request_from_line(line), failed);
-        } catch (const automation::AutomationError& error) {
-            answer = {{"error", {{"description", hide_passwords(error.description())}, {"source", "zolt"}}}};
         } catch (const std::exception& error) {
             answer = {{"error", {{"description", hide_passwords(error.what())}, {"source", "zolt"}}}};
         }

@@ -166,9 +166,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     try {
         return cli::run(words);
-    } catch (const automation::AutomationError& error) {
-        std::cerr << "zolt: " << cli::one_line(error.description()) << '\n';
-    } catch (const std::exception& error) {
+    } catch (const std::exception& error) {  // an AutomationError's text is its description
         std::cerr << "zolt: " << cli::one_line(error.what()) << '\n';
     }
     return cli::kExitFailure;

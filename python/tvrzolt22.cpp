@@ -17,7 +17,6 @@
 #include <pybind11/pybind11.h>
 
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <string>
 
@@ -82,12 +81,10 @@ Variant to_variant(py::handle value, int depth) {
     if (value.is(types.empty)) return Variant();
     if (py::isinstance<py::bool_>(value)) return Variant(value.cast<bool>());
     if (py::isinstance<py::int_>(value)) {
-        // A whole number is a Long when it fits, else a Double.
+        // A Long when it fits, else a Double, as the command reads a number.
         int overflow = 0;
         long long number = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
-        if (!overflow && number >= std::numeric_limits<int32_t>::min() && number <= std::numeric_limits<int32_t>::max())
-            return Variant::long_(static_cast<int32_t>(number));
-        return Variant(value.cast<double>());
+        return cli::from_json(overflow ? cli::json(value.cast<double>()) : cli::json(number), Variant());
     }
     if (py::isinstance<py::float_>(value)) return Variant(value.cast<double>());
     if (py::isinstance<py::str>(value)) return Variant(value.cast<std::string>());
