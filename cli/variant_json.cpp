@@ -107,7 +107,8 @@ json parse_json(std::string_view text) {
     };
     try {
         return json::parse(text, limit);
-    } catch (const json::parse_error& error) {
+    } catch (const json::exception& error) {
+        // Syntax errors and numbers beyond a double's range both land here.
         throw std::invalid_argument(std::string("not valid JSON: ") + error.what());
     }
 }

@@ -203,6 +203,7 @@ TEST_F(Cli, BatchAnswersEveryLine) {
     const std::vector<std::pair<std::string, std::string>> lines{
         {read, ""},
         {"nope", "not valid JSON"},
+        {R"({"user": 9E0559})", "not valid JSON"},
         {R"({"method": "gNada"})", "unknown method gNada"},
         {R"({"method": "gVerifica_Data_Atual", "usr": 1})", "unknown key \"usr\""},
         {R"({"method": "gVerifica_Data_Atual", "user": "1"})", "whole number"},
