@@ -4,6 +4,7 @@
 # fuzz/corpus/TARGET. What a run adds to the corpus stays in the build folder.
 # An input that fails is saved under findings/ in the build folder and stops
 # the script. FUZZ_TARGETS="shaper invoke" runs some targets only.
+# FUZZ_SEED fixes the random seed (CI uses one, so that a run is repeatable).
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 
@@ -21,7 +22,7 @@ for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"
     log="$build/fuzz-$target.log"
     mkdir -p "$corpus"
-    if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+    if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -seed="${FUZZ_SEED:-0}" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$build/findings/$target-" "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
         tail -n 40 "$log" >&2
         echo "fuzz $target: failed; the input is in $build/findings/" >&2
