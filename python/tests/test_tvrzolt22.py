@@ -81,9 +81,6 @@ class Calls(unittest.TestCase):
                 got = answer.args["outvntMsg_Ret"]
                 self.assertEqual(got, expected)
                 self.assertIs(type(got), type(expected))
-        self.assertIsNot(Empty, None)
-        self.assertFalse(Empty)
-        self.assertEqual(repr(Empty), "Empty")
 
     def test_refusals(self):
         deep = []

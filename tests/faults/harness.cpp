@@ -5,16 +5,13 @@
 #include <stdlib.h>
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 
 #include "bench/statement_capture.h"
 #include "component/exports.h"
 #include "db/database.h"
-#include "tests/support/helpers.h"
 
 namespace zolt::faults {
 
@@ -109,16 +106,10 @@ void* reallocate(void* block, int size) {
 
 }  // namespace
 
-const char* name_of(Fault fault) {
-    static const char* const names[] = {"Read", "Write", "Sync", "Lock", "FullDisk", "Allocation"};
-    return names[static_cast<int>(fault)];
-}
-
 void install() {
-    sqlite3_mem_methods memory{};
     if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &real_memory) != SQLITE_OK)
         throw std::runtime_error("the engine was in use before the faults were installed");
-    memory = real_memory;
+    sqlite3_mem_methods memory = real_memory;
     memory.xMalloc = allocate;
     memory.xRealloc = reallocate;
     sqlite3_config(SQLITE_CONFIG_MALLOC, &memory);
@@ -145,26 +136,9 @@ bool disarm() {
     return met.exchange(false);
 }
 
-Tally& tally() {
-    static Tally totals;
-    return totals;
-}
-
-void write_tally() {
-    const char* file = getenv("ZOLT_FAULTS_TALLY");
-    if (!file)
-        return;
-    const Tally& t = tally();
-    std::ofstream(file, std::ios::app) << t.injected << ' ' << t.answered << ' ' << t.crashes << ' '
-                                       << t.integrity_failures << ' ' << t.half_written << '\n';
-}
-
 // ---- calls -----------------------------------------------------------------------
 
-bool Outcome::succeeded() const {
-    return status == com::S_OK &&
-           (result == Variant(true) || result == Variant::integer(0));
-}
+namespace {
 
 Arguments arguments_for(const std::string& method, const Variant& kind) {
     Arguments arguments{
@@ -200,6 +174,8 @@ Arguments arguments_for(const std::string& method, const Variant& kind) {
     return arguments;
 }
 
+}  // namespace
+
 Outcome invoke(com::IDispatch& object, const std::string& method, const Variant& kind, const Variant& connection,
                const Arguments& arguments) {
     const com::MethodInfo* info = object.GetTypeInfo().find(method);
@@ -209,7 +185,6 @@ Outcome invoke(com::IDispatch& object, const std::string& method, const Variant&
     for (const auto& [name, value] : arguments)
         values[name] = value;
     std::vector<Variant> passed;
-    passed.reserve(info->parameters.size());
     for (const auto& parameter : info->parameters)
         passed.push_back(parameter == "InVntConecta_DB" ? connection : values[parameter]);
     com::DispParams params;
@@ -224,14 +199,6 @@ Outcome invoke(com::IDispatch& object, const std::string& method, const Variant&
     return outcome;
 }
 
-std::vector<std::string> method_names() {
-    Object object;
-    std::vector<std::string> names;
-    for (const auto& method : (*object).GetTypeInfo().methods)
-        names.push_back(method.name);
-    return names;
-}
-
 Object::Object() {
     com::IClassFactory* factory = nullptr;
     if (com::failed(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
@@ -244,18 +211,6 @@ Object::Object() {
 }
 
 Object::~Object() { object_->Release(); }
-
-void expect_every_method_succeeds(Databases& databases, const std::string& path) {
-    Object zolt;
-    for (const Variant& kind : {kOracle, kSqlServer}) {
-        const Variant connection = connect(databases.copy_of(path));
-        for (const std::string& method : method_names()) {
-            const Outcome outcome = invoke(*zolt, method, kind, connection);
-            EXPECT_TRUE(outcome.succeeded()) << method << " " << kind.text() << ": "
-                                             << ::testing::PrintToString(outcome.after.at("outvntMsg_Ret"));
-        }
-    }
-}
 
 // ---- database files --------------------------------------------------------------
 
@@ -276,32 +231,26 @@ DatabasePtr open_raw(const std::string& path) {
     return DatabasePtr(db);
 }
 
-// Rows of one statement, each value as text joined by '|' after the prefix.
-std::vector<std::string> rows_of(sqlite3* db, const std::string& sql, const std::string& prefix = {}) {
+// Texts byte for byte (NULs included), reals to six places, Null as NULL.
+std::vector<std::string> rows_of(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
         throw std::runtime_error(sql + ": " + sqlite3_errmsg(db));
     std::vector<std::string> rows;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        std::string row = prefix;
+        std::string row;
         for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            if (i > 0 || !prefix.empty())
+            if (i > 0)
                 row += '|';
-            switch (sqlite3_column_type(statement, i)) {
-            case SQLITE_NULL:
+            const int type = sqlite3_column_type(statement, i);
+            if (type == SQLITE_NULL) {
                 row += "NULL";
-                break;
-            case SQLITE_FLOAT: {
-                char text[64];
-                std::snprintf(text, sizeof text, "%.6f", sqlite3_column_double(statement, i));
-                row += text;
-                break;
-            }
-            default: {
+            } else if (type == SQLITE_FLOAT) {
+                row += std::to_string(sqlite3_column_double(statement, i));  // six places
+            } else {
                 const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, i));
                 row.append(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
-            }
             }
         }
         rows.push_back(std::move(row));
@@ -315,11 +264,11 @@ std::vector<std::string> rows_of(sqlite3* db, const std::string& sql, const std:
 std::vector<std::string> contents_of(sqlite3* db) {
     std::vector<std::string> all;
     for (const std::string& table : rows_of(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name")) {
-        std::string columns;
+        std::string select = "SELECT '" + table + "'";
         for (const std::string& column : rows_of(db, "SELECT name FROM pragma_table_info('" + table + "')"))
             if (column != "DATA_HORA")
-                columns += (columns.empty() ? "\"" : ", \"") + column + "\"";
-        for (std::string& row : rows_of(db, "SELECT " + columns + " FROM \"" + table + "\" ORDER BY rowid", table))
+                select += ", \"" + column + "\"";
+        for (std::string& row : rows_of(db, select + " FROM \"" + table + "\" ORDER BY rowid"))
             all.push_back(std::move(row));
     }
     return all;
@@ -344,42 +293,32 @@ Databases::~Databases() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
-std::string Databases::copy() { return copy_of(sample_); }
-
 std::string Databases::copy_of(const std::string& path) {
-    execute(path, "PRAGMA wal_checkpoint(TRUNCATE)");
+    rows_of(open_raw(path).get(), "PRAGMA wal_checkpoint(TRUNCATE)");
     const std::string target = folder_ + "/" + std::to_string(++copies_) + ".db";
     std::filesystem::copy_file(path, target);
     return target;
-}
-
-void Databases::execute(const std::string& path, const std::string& sql) {
-    DatabasePtr db = open_raw(path);
-    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw std::runtime_error(sql + ": " + sqlite3_errmsg(db.get()));
 }
 
 Variant connect(const std::string& path) {
     return Variant(automation::ObjectPtr(std::make_shared<ado::Connection>(db::connection_string(path))));
 }
 
-std::vector<std::string> contents(const std::string& path) { return contents_of(open_raw(path).get()); }
-
-std::string integrity(const std::string& path) {
-    std::string answer;
-    for (const std::string& line : query(path, "PRAGMA integrity_check"))
-        answer += (answer.empty() ? "" : "\n") + line;
-    return answer;
-}
-
 std::vector<std::string> query(const std::string& path, const std::string& sql) {
     return rows_of(open_raw(path).get(), sql);
 }
 
+std::vector<std::string> contents(const std::string& path) { return contents_of(open_raw(path).get()); }
+
+bool intact(const std::string& path) {
+    const auto answer = query(path, "PRAGMA integrity_check");
+    EXPECT_EQ(answer, std::vector<std::string>{"ok"});
+    return answer == std::vector<std::string>{"ok"};
+}
+
 std::vector<std::vector<std::string>> states_after_prefixes(Databases& databases,
                                                             const std::vector<std::string>& statements) {
-    const std::string path = databases.copy();
-    DatabasePtr db = open_raw(path);
+    DatabasePtr db = open_raw(databases.copy());
     for (const char* name : {"sysdate", "getdate"})
         sqlite3_create_function_v2(db.get(), name, 0, SQLITE_UTF8, nullptr, clock, nullptr, nullptr, nullptr);
     std::vector<std::vector<std::string>> states{contents_of(db.get())};
