@@ -198,14 +198,16 @@ std::string render(const DateParts& parts, std::string_view pattern) {
 // The Date a value stands for when Format writes it with a date pattern; a
 // text that is neither a date nor a number is written unchanged (false).
 bool date_for_format(const Variant& plain, Date& out) {
-    if (plain.is_text()) {
-        double number = 0;
-        if (parse_date(plain.text(), out))
-            return true;
-        if (!parse_number(plain.text(), number))
-            return false;
+    if (!plain.is_text()) {
+        out = to_date(plain);
+        return true;
     }
-    out = to_date(plain);
+    if (parse_date(plain.text(), out))
+        return true;
+    double serial = 0;
+    if (!parse_number(plain.text(), serial))
+        return false;
+    out = to_date(Variant(serial));  // a numeric text is a date serial
     return true;
 }
 

@@ -63,6 +63,9 @@ namespace {
 constexpr int64_t kMillisecondsPerDay = 86400000;
 // The Julian day of automation date zero (30/12/1899), in milliseconds.
 constexpr int64_t kSerialZeroMilliseconds = 2415018 * kMillisecondsPerDay + kMillisecondsPerDay / 2;
+// The Julian days of 01/01/0100 and of the day after 31/12/9999.
+constexpr double kFirstDateJulian = 1757584.5;
+constexpr double kEndDateJulian = 5373484.5;
 
 // True for a declared type naming a date or a time (DATE, DATETIME,
 // TIMESTAMP ...), in any letter case.
@@ -83,6 +86,10 @@ bool is_date_type(const char* declared) {
 // the time of day, which counts away from zero before day zero) so that equal
 // instants give equal values.
 Variant date_from_julian(double julian) {
+    // A number beyond the dates a Date can hold (01/01/0100 to 31/12/9999), an
+    // infinity among them, fails the read as converting it to a date does.
+    if (!(julian >= kFirstDateJulian && julian < kEndDateJulian))
+        throw automation::AutomationError::overflow();
     const int64_t milliseconds = std::llround(julian * kMillisecondsPerDay) - kSerialZeroMilliseconds;
     int64_t days = milliseconds / kMillisecondsPerDay;
     int64_t time_of_day = milliseconds % kMillisecondsPerDay;

@@ -410,6 +410,21 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
     return i;
 }
 
+// A {ts '...'} or {d '...'} argument of a procedure call at the start of
+// text: a text holding the date as written, which a date parameter reads.
+// Its length, or 0 when there is none; a date that is not one raises.
+std::size_t date_argument(std::string_view text, Literal& literal) {
+    double julian = 0;
+    const std::size_t length = text.starts_with('{') ? date_escape(text, julian) : 0;
+    if (length == 0)
+        return 0;
+    const std::string_view escape = text.substr(0, length);
+    const std::size_t open = escape.find('\''), close = escape.rfind('\'');
+    literal.kind = Literal::Kind::Text;
+    literal.text = std::string(trim(escape.substr(open + 1, close - open - 1)));
+    return length;
+}
+
 // The literal a statement holds at the start of text, if any: a quoted text
 // or a plain number (not a blob, a name or a hexadecimal number).
 std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& literal) {
@@ -486,10 +501,12 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
     };
     while (!finished(rest)) {
         Literal literal;
-        const std::size_t used = read_literal(rest, literal);
+        std::size_t used = date_argument(rest, literal);
         if (used == 0)
-            raise_provider_error("Procedure " + call.procedure + ": an argument must be a number, a quoted text or "
-                                 "NULL, near '" + std::string(near(rest)) + "'.");
+            used = read_literal(rest, literal);
+        if (used == 0)
+            raise_provider_error("Procedure " + call.procedure + ": an argument must be a number, a quoted text, a "
+                                 "date {ts '...'} or NULL, near '" + std::string(near(rest)) + "'.");
         call.arguments.push_back(std::move(literal));
         rest = skip_spaces(rest.substr(used));
         if (finished(rest))

@@ -67,7 +67,8 @@ struct ProcedureCall {
 
 // "EXEC name arg, arg, ..." in any letter case (EXECUTE too); nullopt when the
 // text is not a procedure call. Arguments are numbers, 'quoted' texts with ''
-// for a quote, and NULL; anything else raises a provider error.
+// for a quote, dates {ts '...'} or {d '...'} (given as the text inside the
+// quotes), and NULL; anything else raises a provider error.
 std::optional<ProcedureCall> parse_procedure_call(std::string_view sql);
 
 enum class ParameterType { Integer, Real, Text, Date };

@@ -136,6 +136,18 @@ TEST_F(RecordsetTest, FieldsKeepTheirColumnTypes) {
     ASSERT_TRUE(field.is_object());
     EXPECT_EQ(field.object()->kind(), "Field");
     EXPECT_EQ(automation::value_of(field), shipping);
+
+    // A date column holding a number no Date can hold fails the read.
+    db.exec("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = 1e300 WHERE PEDIDO_ITEM_ID = 1");
+    db.exec("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = -1e300 * 1e300 WHERE PEDIDO_ITEM_ID = 3");
+    for (const char* id : {"1", "3"}) {
+        Recordset other;
+        EXPECT_EQ(error_number([&] {
+                      other.open(Variant(std::string("SELECT DATA_EMBARQUE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = ") + id),
+                                 caller);
+                  }),
+                  automation::err::kOverflow);
+    }
 }
 
 // Some other object, even one whose value is a connection string.

@@ -118,6 +118,7 @@ TEST(Dates, TextsAndFormat) {
     EXPECT_EQ(format(with_time, "yyyy-mm-dd hh:mm:ss"), "2030-01-15 14:30:00");
     EXPECT_EQ(format(Variant::null(), "dd/mm/yyyy"), "");
     EXPECT_EQ(format(Variant("abc"), "dd/mm/yyyy"), "abc");
+    EXPECT_EQ(format(Variant("38415"), "dd/mm/yyyy"), "04/03/2005");  // a date serial
     EXPECT_EQ(format(with_time), "15/01/2030 14:30:00");
 }
 
