@@ -55,19 +55,20 @@ com::HRESULT Handler::report(const automation::AutomationError& error) {
     return com::E_FAIL;
 }
 
-bool is_oracle(const Variant& database_kind) { return database_kind.is_text() && database_kind.text() == "ORACLE"; }
-
-ExecText::ExecText(std::string& statement, std::string_view procedure) : statement_(statement) {
-    statement_ = "EXEC " + std::string(procedure) + "   ";
+bool is_oracle(const Variant& database_kind) {
+    return automation::is_true(automation::equals(database_kind, Variant("ORACLE")));
 }
 
-ExecText& ExecText::operator<<(const Variant& formatted_argument) {
-    std::string argument = text(formatted_argument);
-    if (!first_)
-        statement_ += ", ";
-    statement_ += argument;
-    first_ = false;
-    return *this;
+std::string exec_start(std::string_view procedure) { return "EXEC " + std::string(procedure) + "   "; }
+
+std::string exec_call(std::string_view procedure, std::initializer_list<Variant> formatted_arguments) {
+    std::string statement = exec_start(procedure);
+    const char* separator = "";
+    for (const Variant& formatted : formatted_arguments) {
+        statement += separator + text(formatted);
+        separator = ", ";
+    }
+    return statement;
 }
 
 std::string kind_text(const Variant& database_kind) { return automation::format(database_kind); }

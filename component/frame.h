@@ -3,6 +3,7 @@
 // and the one error handler with its trailer.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -102,25 +103,24 @@ inline void start_result(Variant& result) {
 inline void start_result(bool& result) { result = false; }
 inline void succeed(Variant& result) { result = Variant(int16_t{0}); }
 
-// The dialect switch: exactly the text "ORACLE" (case-sensitive, untrimmed)
-// selects the inline-SQL dialect.
+// The dialect switch: the kind equals the text "ORACLE" by the Basic rule,
+// an exact, case-sensitive comparison with no trimming; an object is read
+// through its value. Null is never equal; an array, or an object without a
+// value, raises as the comparison does.
 bool is_oracle(const Variant& database_kind);
 
 // Text of a formatted value, as concatenated into a statement.
 inline std::string text(const Variant& value) { return automation::to_text(value); }
 
-// Builds "EXEC " + procedure + three blanks + the arguments joined by ", "
-// into a statement text, one argument at a time, so that the text as far as
-// it was built is what a trailer shows.
-class ExecText {
-public:
-    ExecText(std::string& statement, std::string_view procedure);
-    ExecText& operator<<(const Variant& formatted_argument);
-
-private:
-    std::string& statement_;
-    bool first_ = true;
-};
+// Procedure calls: "EXEC " + procedure + three blanks + the arguments joined
+// by ", ". A call built piece by piece starts with exec_start and appends
+// every argument but the last as argument(...), its text followed by the
+// separator, so that a failing piece leaves the text as far as it was built.
+// A call built in one expression is exec_call: the arguments are formatted
+// left to right and the text exists only once all of them are.
+std::string exec_start(std::string_view procedure);
+inline std::string argument(const Variant& formatted) { return text(formatted) + ", "; }
+std::string exec_call(std::string_view procedure, std::initializer_list<Variant> formatted_arguments);
 
 // The emulation calling convention.
 std::string kind_text(const Variant& database_kind);       // the kind formatted as text

@@ -34,28 +34,30 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Va
         } else {
             // The procedure takes part, order, item in that order.
             h.step(40);
-            ExecText(h.statement, "SP_QBX_DUP_PEDIDO_ITEM_OLT1")
-                << formatter.SqlNumber(InVntPeca_ID) << formatter.SqlNumber(InVntPedido_ID)
-                << formatter.SqlNumber(InVntPedido_Item_ID);
+            h.statement = exec_start("SP_QBX_DUP_PEDIDO_ITEM_OLT1") + argument(formatter.SqlNumber(InVntPeca_ID));
+            h.step(50);
+            h.statement += argument(formatter.SqlNumber(InVntPedido_ID));
+            h.step(60);
+            h.statement += text(formatter.SqlNumber(InVntPedido_Item_ID));
         }
 
-        h.step(50);
+        h.step(70);
         auto answer = open_statement(Style::Query, h.statement, InVntConecta_DB);
 
-        h.step(60);
+        h.step(80);
         if (answer->state() == 0 || answer->eof()) {
             outvntMsg_Ret = Variant(kCheckFailed);
             return;
         }
 
-        h.step(70);
+        h.step(90);
         const Variant count = formatter.NumberValue(answer->field_object("Contador"));
         if (automation::is_true(automation::greater(count, Variant(int16_t{0})))) {
             outvntMsg_Ret = Variant(kPartAlreadyInOrder);
             return;
         }
 
-        h.step(80);
+        h.step(100);
         answer->close();
         result = true;
     });

@@ -27,8 +27,9 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
         if (!valid)
             return;
 
+        h.step(20);
         if (is_oracle(InVntBanco_Dados)) {
-            h.step(20);
+            h.step(30);
             auto& formatter = outside::formatter();
             std::string kind = kind_text(InVntBanco_Dados);
             std::string connection = connection_text(InVntConecta_DB);
@@ -39,32 +40,41 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO_ITEM(Variant& InVntData_Embarque, Variant& I
             int32_t one = id_value(Variant(int16_t{1}));
             int32_t user_id = id_value(invntUsuario_Internet_ID);
             Variant user = user_text(invntUsuario_Internet_ID);
-            h.step(30);
+            h.step(40);
             if (!mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(kind, connection, data_embarque, peca_id, pedido_id, qtde_pedida,
                                                    one, user_id, h.statement, outvntMsg_Ret, user))
                 return;
         } else {
-            h.step(40);
+            h.step(50);
             auto& formatter = outside::formatter();
-            ExecText(h.statement, "SP_QBX_INC_PEDIDO_ITEM_OLT1")
-                << formatter.SqlDate(InVntData_Embarque) << formatter.SqlNumber(InVntPeca_ID)
-                << formatter.SqlNumber(InVntPedido_ID) << formatter.SqlNumber(InVntQtde_Pedida)
-                << formatter.SqlNumber(Variant(int16_t{1})) << formatter.SqlNumber(invntUsuario_Internet_ID);
+            h.statement = exec_start("SP_QBX_INC_PEDIDO_ITEM_OLT1");
+            h.step(60);
+            h.statement += argument(formatter.SqlDate(InVntData_Embarque));
+            h.step(70);
+            h.statement += argument(formatter.SqlNumber(InVntPeca_ID));
+            h.step(80);
+            h.statement += argument(formatter.SqlNumber(InVntPedido_ID));
+            h.step(90);
+            h.statement += argument(formatter.SqlNumber(InVntQtde_Pedida));
+            h.step(100);
+            h.statement += argument(formatter.SqlNumber(Variant(int16_t{1})));
+            h.step(110);
+            h.statement += text(formatter.SqlNumber(invntUsuario_Internet_ID));
         }
 
-        h.step(50);
+        h.step(120);
         auto answer = open_statement(Style::WriteReadBack, h.statement, InVntConecta_DB);
-        h.step(60);
+        h.step(130);
         if (!procedure_succeeded(*answer, outvntMsg_Ret, kInsertFailed))
             return;
 
         // A key of 0 or Null leaves the caller's variable as it was.
-        h.step(70);
+        h.step(140);
         const Variant key = answer->field_object("PEDIDO_ITEM_ID");
         if (automation::is_true(automation::not_equals(key, Variant(int16_t{0}))))
             OutVntPedido_Item_ID = outside::formatter().NumberValue(key);
 
-        h.step(80);
+        h.step(150);
         answer->close();
         succeed(result);
     });

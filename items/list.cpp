@@ -24,25 +24,26 @@ HRESULT ZOLT::gConsulta_Campos_LIS_PEDIDO_ITEM(Variant& InVntPedido_ID, Variant&
     Handler h("gConsulta_Campos_LIS_PEDIDO_ITEM", kItemUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
+        h.step(10);
         if (is_oracle(InVntBanco_Dados)) {
-            h.step(10);
+            h.step(20);
             std::string kind = kind_text(InVntBanco_Dados);
             std::string connection = connection_text(InVntConecta_DB);
             int32_t pedido_id = id_value(InVntPedido_ID);
             Variant user = user_text(invntUsuario_Internet_ID);
-            h.step(20);
+            h.step(30);
             if (!mTrataSP_QBX_CON_LIS_PED_ITEM_OLT1(kind, connection, pedido_id, h.statement, outvntMsg_Ret, user))
                 return;
         } else {
-            h.step(30);
-            ExecText(h.statement, "SP_QBX_CON_LIS_PED_ITEM_OLT1") << outside::formatter().SqlNumber(InVntPedido_ID);
+            h.step(40);
+            h.statement = exec_call("SP_QBX_CON_LIS_PED_ITEM_OLT1", {outside::formatter().SqlNumber(InVntPedido_ID)});
         }
 
-        h.step(40);
+        h.step(50);
         auto answer = open_statement(Style::Query, h.statement, InVntConecta_DB);
 
         // An order with nothing to list: a count of 0, the arrays as they came.
-        h.step(50);
+        h.step(60);
         if (answer->eof()) {
             succeed(result);
             OutVntTam_Arr_Resposta = Variant(int16_t{0});
@@ -50,13 +51,13 @@ HRESULT ZOLT::gConsulta_Campos_LIS_PEDIDO_ITEM(Variant& InVntPedido_ID, Variant&
             return;
         }
 
-        h.step(60);
+        h.step(70);
         answer->move_last();
         answer->move_first();
-        h.step(70);
+        h.step(80);
         OutVntTam_Arr_Resposta = Variant(answer->record_count());
 
-        h.step(80);
+        h.step(90);
         const int32_t count = automation::to_long(OutVntTam_Arr_Resposta);
         OutArrVntData_Embarque = new_array(count);
         OutArrVntPeca_ID = new_array(count);
@@ -66,27 +67,27 @@ HRESULT ZOLT::gConsulta_Campos_LIS_PEDIDO_ITEM(Variant& InVntPedido_ID, Variant&
         OutArrVntCod_Peca = new_array(count);
 
         // The count drives the loop; row i fills element i of every array.
-        h.step(90);
+        h.step(100);
         auto& formatter = outside::formatter();
         const int32_t last = count - 1;
         for (int32_t i = 0; i <= last; ++i) {
-            h.step(100);
-            OutArrVntData_Embarque.array_mut().at(i) = items::shipping_date_text(answer->field_object("data_embarque"));
             h.step(110);
-            OutArrVntPeca_ID.array_mut().at(i) = formatter.NumberValue(answer->field_object("PECA_ID"));
+            OutArrVntData_Embarque.array_mut().at(i) = items::shipping_date_text(answer->field_object("data_embarque"));
             h.step(120);
-            OutArrVntPedido_ID.array_mut().at(i) = formatter.NumberValue(answer->field_object("PEDIDO_ID"));
+            OutArrVntPeca_ID.array_mut().at(i) = formatter.NumberValue(answer->field_object("PECA_ID"));
             h.step(130);
-            OutArrVntPedido_Item_ID.array_mut().at(i) = formatter.NumberValue(answer->field_object("PEDIDO_ITEM_ID"));
+            OutArrVntPedido_ID.array_mut().at(i) = formatter.NumberValue(answer->field_object("PEDIDO_ID"));
             h.step(140);
-            OutArrVntQtde_Pedida.array_mut().at(i) = formatter.NumberValue(answer->field_object("qtde_pedida"));
+            OutArrVntPedido_Item_ID.array_mut().at(i) = formatter.NumberValue(answer->field_object("PEDIDO_ITEM_ID"));
             h.step(150);
-            OutArrVntCod_Peca.array_mut().at(i) = formatter.NumberValue(answer->field_object("Cod_Peca"));
+            OutArrVntQtde_Pedida.array_mut().at(i) = formatter.NumberValue(answer->field_object("qtde_pedida"));
             h.step(160);
+            OutArrVntCod_Peca.array_mut().at(i) = formatter.NumberValue(answer->field_object("Cod_Peca"));
+            h.step(170);
             answer->move_next();
         }
 
-        h.step(170);
+        h.step(180);
         answer->close();
         succeed(result);
     });

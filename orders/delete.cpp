@@ -26,31 +26,32 @@ HRESULT ZOLT::gExclui_Campos_PEDIDO(Variant& InVntPedido_ID, Variant& invntUsuar
         if (!valid)
             return;
 
+        h.step(20);
         if (is_oracle(InVntBanco_Dados)) {
-            h.step(20);
+            h.step(30);
             std::string kind = kind_text(InVntBanco_Dados);
             std::string connection = connection_text(InVntConecta_DB);
             int32_t pedido_id = id_value(InVntPedido_ID);
             int32_t user_id = id_value(invntUsuario_Internet_ID);
             Variant user = user_text(invntUsuario_Internet_ID);
-            h.step(30);
+            h.step(40);
             if (!mTrataSP_QBX_EXC_PEDIDO_OLT1(kind, connection, pedido_id, user_id, h.statement, outvntMsg_Ret, user))
                 return;
         } else {
-            h.step(40);
+            h.step(50);
             auto& formatter = outside::formatter();
-            ExecText(h.statement, "SP_QBX_EXC_PEDIDO_OLT1") << formatter.SqlNumber(InVntPedido_ID)
-                                                            << formatter.SqlNumber(invntUsuario_Internet_ID);
+            h.statement = exec_call("SP_QBX_EXC_PEDIDO_OLT1", {formatter.SqlNumber(InVntPedido_ID),
+                                                               formatter.SqlNumber(invntUsuario_Internet_ID)});
         }
 
-        h.step(50);
+        h.step(60);
         auto answer = open_statement(Style::WriteReadBack, h.statement, InVntConecta_DB);
 
-        h.step(60);
+        h.step(70);
         if (!procedure_succeeded(*answer, outvntMsg_Ret, kDeleteFailed))
             return;
 
-        h.step(70);
+        h.step(80);
         answer->close();
         succeed(result);
     });

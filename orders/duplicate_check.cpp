@@ -42,32 +42,36 @@ HRESULT ZOLT::gVerifica_Duplicidade_PEDIDO(Variant& InVntPedido_ID, Variant& InV
                 return;
         } else {
             h.step(40);
-            ExecText(h.statement, "SP_QBX_DUP_PEDIDO_OLT1") << formatter.SqlText(InVntNum_Pedido_Externo)
-                                                            << formatter.SqlNumber(InVntFornecedor_ID)
-                                                            << formatter.SqlNumber(InVntPedido_ID);
+            h.statement = exec_start("SP_QBX_DUP_PEDIDO_OLT1");
+            h.step(50);
+            h.statement += argument(formatter.SqlText(InVntNum_Pedido_Externo));
+            h.step(60);
+            h.statement += argument(formatter.SqlNumber(InVntFornecedor_ID));
+            h.step(70);
+            h.statement += text(formatter.SqlNumber(InVntPedido_ID));
         }
 
-        h.step(50);
+        h.step(80);
         auto answer = open_statement(Style::Query, h.statement, InVntConecta_DB);
 
-        h.step(60);
+        h.step(90);
         if (answer->state() == 0 || answer->eof()) {
             outvntMsg_Ret = Variant(kCheckFailed);
             return;
         }
 
-        h.step(70);
+        h.step(100);
         const Variant count = formatter.NumberValue(answer->field_object("Contador"));
         const int32_t colliding = automation::to_long(count);
         answer->close();
 
-        h.step(80);
+        h.step(110);
         if (colliding > 0) {
             outvntMsg_Ret = Variant(kDuplicateOrder);
             return;
         }
 
-        h.step(90);
+        h.step(120);
         result = true;
     });
 }

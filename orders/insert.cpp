@@ -53,26 +53,31 @@ HRESULT ZOLT::gInclui_Campos_PEDIDO(Variant& InVntTab_Status_ID, Variant& InVntN
         } else {
             // The procedure takes no client.
             h.step(50);
-            ExecText(h.statement, "SP_QBX_INC_PEDIDO_OLT1") << formatter.SqlNumber(InVntTab_Status_ID)
-                                                            << formatter.SqlText(InVntNum_Pedido_Externo)
-                                                            << formatter.SqlNumber(InVntFornecedor_ID)
-                                                            << formatter.SqlNumber(invntUsuario_Internet_ID);
+            h.statement = exec_start("SP_QBX_INC_PEDIDO_OLT1");
+            h.step(60);
+            h.statement += argument(formatter.SqlNumber(InVntTab_Status_ID));
+            h.step(70);
+            h.statement += argument(formatter.SqlText(InVntNum_Pedido_Externo));
+            h.step(80);
+            h.statement += argument(formatter.SqlNumber(InVntFornecedor_ID));
+            h.step(90);
+            h.statement += text(formatter.SqlNumber(invntUsuario_Internet_ID));
         }
 
-        h.step(60);
+        h.step(100);
         auto answer = open_statement(Style::WriteReadBack, h.statement, InVntConecta_DB);
 
-        h.step(70);
+        h.step(110);
         if (!procedure_succeeded(*answer, outvntMsg_Ret, kInsertFailed))
             return;
 
         // A key of 0 or Null leaves the caller's value in place.
-        h.step(80);
+        h.step(120);
         const Variant key = answer->field_object("PEDIDO_ID");
         if (automation::is_true(automation::not_equals(key, Variant::integer(0))))
             OutVntPedido_ID = formatter.NumberValue(key);
 
-        h.step(90);
+        h.step(130);
         answer->close();
         succeed(result);
     });

@@ -13,42 +13,43 @@ HRESULT ZOLT::gConsulta_Campos_PEDIDO(Variant& InVntPedido_ID, Variant& OutVntNu
     Handler h("gConsulta_Campos_PEDIDO", kOrderUnavailable, TrailerForm::Public, invntUsuario_Internet_ID,
               outvntMsg_Ret);
     return h.run([&] {
+        h.step(10);
         if (is_oracle(InVntBanco_Dados)) {
-            h.step(10);
+            h.step(20);
             std::string kind = kind_text(InVntBanco_Dados);
             std::string connection = connection_text(InVntConecta_DB);
             int32_t pedido_id = id_value(InVntPedido_ID);
             Variant user = user_text(invntUsuario_Internet_ID);
-            h.step(20);
+            h.step(30);
             if (!mTrataSP_QBX_CON_PEDIDO_OLT1(kind, connection, pedido_id, h.statement, outvntMsg_Ret, user))
                 return;
         } else {
-            h.step(30);
-            ExecText(h.statement, "SP_QBX_CON_PEDIDO_OLT1") << outside::formatter().SqlNumber(InVntPedido_ID);
+            h.step(40);
+            h.statement = exec_call("SP_QBX_CON_PEDIDO_OLT1", {outside::formatter().SqlNumber(InVntPedido_ID)});
         }
 
-        h.step(40);
+        h.step(50);
         auto answer = open_statement(Style::Query, h.statement, InVntConecta_DB);
 
-        h.step(50);
+        h.step(60);
         if (answer->eof()) {
             outvntMsg_Ret = Variant(kOrderNotFound);
             return;
         }
 
-        h.step(60);
+        h.step(70);
         auto& formatter = outside::formatter();
         OutVntNum_Pedido_Externo = formatter.TextValue(answer->field_object("num_pedido_externo"));
-        h.step(70);
-        OutVntFornecedor_ID = formatter.NumberValue(answer->field_object("Fornecedor_ID"));
         h.step(80);
-        OutVntFornecedor = formatter.TextValue(answer->field_object("Fornecedor"));
+        OutVntFornecedor_ID = formatter.NumberValue(answer->field_object("Fornecedor_ID"));
         h.step(90);
-        OutVntCliente_ID = formatter.NumberValue(answer->field_object("Cliente_ID"));
+        OutVntFornecedor = formatter.TextValue(answer->field_object("Fornecedor"));
         h.step(100);
+        OutVntCliente_ID = formatter.NumberValue(answer->field_object("Cliente_ID"));
+        h.step(110);
         OutVntCliente = formatter.TextValue(answer->field_object("Cliente"));
 
-        h.step(110);
+        h.step(120);
         answer->close();
         succeed(result);
     });

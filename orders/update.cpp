@@ -55,21 +55,27 @@ HRESULT ZOLT::gAltera_Campos_PEDIDO(Variant& InVntPedido_ID, Variant& InVntTab_S
         } else {
             // The procedure takes no client.
             h.step(50);
-            ExecText(h.statement, "SP_QBX_ALT_PEDIDO_OLT1") << formatter.SqlNumber(InVntPedido_ID)
-                                                            << formatter.SqlNumber(InVntTab_Status_ID)
-                                                            << formatter.SqlText(InVntNum_Pedido_Externo)
-                                                            << formatter.SqlNumber(InVntFornecedor_ID)
-                                                            << formatter.SqlNumber(invntUsuario_Internet_ID);
+            h.statement = exec_start("SP_QBX_ALT_PEDIDO_OLT1");
+            h.step(60);
+            h.statement += argument(formatter.SqlNumber(InVntPedido_ID));
+            h.step(70);
+            h.statement += argument(formatter.SqlNumber(InVntTab_Status_ID));
+            h.step(80);
+            h.statement += argument(formatter.SqlText(InVntNum_Pedido_Externo));
+            h.step(90);
+            h.statement += argument(formatter.SqlNumber(InVntFornecedor_ID));
+            h.step(100);
+            h.statement += text(formatter.SqlNumber(invntUsuario_Internet_ID));
         }
 
-        h.step(60);
+        h.step(110);
         auto answer = open_statement(Style::WriteReadBack, h.statement, InVntConecta_DB);
 
-        h.step(70);
+        h.step(120);
         if (!procedure_succeeded(*answer, outvntMsg_Ret, kUpdateFailed))
             return;
 
-        h.step(80);
+        h.step(130);
         answer->close();
         succeed(result);
     });

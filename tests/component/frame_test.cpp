@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/fixture.h"
+#include "tests/support/helpers.h"
 
 namespace zolt::component {
 namespace {
@@ -10,6 +10,7 @@ namespace {
 using automation::AutomationError;
 using automation::Array;
 using test::ComponentTest;
+using test::Arguments;
 
 // What a method's message argument holds after a step numbered 30, with a
 // statement under way, raised an error.
@@ -51,21 +52,16 @@ TEST(Handler, TurnsAnyStandardExceptionIntoAHandledError) {
     EXPECT_EQ(message.text(), std::string(kItemUnavailable) + " - TvrZOLT.gMetodo. ( fora do intervalo :  No Nº 120) ");
 }
 
-TEST(DatabaseKind, OnlyTheExactUpperCaseWordSelectsOracle) {
-    EXPECT_TRUE(is_oracle(Variant("ORACLE")));
+// The kind equals "ORACLE" by the Basic rule: exactly, an object through its
+// value; Null never equals; an array or a Nothing object cannot be compared.
+TEST(DatabaseKind, IsComparedWithOracleByTheBasicRule) {
+    for (const Variant& kind : {Variant("ORACLE"), test::object_holding(Variant("ORACLE"))})
+        EXPECT_TRUE(is_oracle(kind));
     for (const Variant& kind : {Variant("oracle"), Variant("ORACLE "), Variant(" ORACLE"), Variant(""), Variant(),
-                                Variant::null(), Variant::long_(1), Variant(Array{})})
+                                Variant::null(), Variant::long_(1), test::object_holding(Variant::null())})
         EXPECT_FALSE(is_oracle(kind));
-}
-
-TEST(ExecText, JoinsArgumentsAfterThreeBlanksAndKeepsWhatWasBuiltOnFailure) {
-    std::string statement;
-    ExecText exec(statement, "SP_QBX_EXC_PEDIDO_OLT1");
-    EXPECT_EQ(statement, "EXEC SP_QBX_EXC_PEDIDO_OLT1   ");
-    exec << Variant("15") << Variant::long_(2);
-    EXPECT_EQ(statement, "EXEC SP_QBX_EXC_PEDIDO_OLT1   15, 2");
-    EXPECT_THROW(exec << Variant::null(), AutomationError);
-    EXPECT_EQ(statement, "EXEC SP_QBX_EXC_PEDIDO_OLT1   15, 2");
+    for (const Variant& kind : {Variant(Array{}), Variant(automation::ObjectPtr())})
+        EXPECT_THROW(is_oracle(kind), AutomationError);
 }
 
 using Frame = ComponentTest;
@@ -114,6 +110,91 @@ TEST_F(Frame, EmulationArgumentsComeFromTheCallersValues) {
     EXPECT_EQ(id_value(Variant("abc")), 0);
     EXPECT_THROW(id_value(Variant(1e12)), AutomationError);
     EXPECT_EQ(user_text(Variant::long_(1)), Variant("1"));
+}
+
+// Every procedure call failing at its first, a middle or its last argument:
+// the formatter refuses its n-th literal (the validations' duplicate checks
+// write the first three). The trailer names the failing piece's step and ends
+// with the call as far as it was built: each piece carries its separator, the
+// item duplicate check's first piece carries the procedure's name, and a call
+// built in one expression shows nothing.
+TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
+    struct Case {
+        std::string method;
+        Arguments arguments;
+        int answered, step;
+        std::string statement;
+    };
+    const Variant date = Variant(automation::make_date(2030, 3, 10));
+    const Arguments order{{"InVntPedido_ID", Variant::long_(1)}};
+    const Arguments item{{"InVntPedido_Item_ID", Variant::long_(1)}};
+    const Arguments new_order{{"InVntTab_Status_ID", Variant::long_(1)},
+                              {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
+                              {"InVntFornecedor_ID", Variant::long_(101)},
+                              {"InVntCliente_ID", Variant::long_(201)}};
+    const Arguments changed_order{{"InVntPedido_ID", Variant::long_(1)},
+                                  {"InVntTab_Status_ID", Variant::long_(1)},
+                                  {"InVntNum_Pedido_Externo", Variant("PRG-0001")},
+                                  {"InVntFornecedor_ID", Variant::long_(101)},
+                                  {"InVntCliente_ID", Variant::long_(201)}};
+    const Arguments order_check{{"InVntPedido_ID", Variant::long_(0)},
+                                {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
+                                {"InVntFornecedor_ID", Variant::long_(101)}};
+    const Arguments item_check{{"InVntPedido_Item_ID", Variant::long_(0)},
+                               {"InVntPeca_ID", Variant::long_(303)},
+                               {"InVntPedido_ID", Variant::long_(1)}};
+    Arguments new_item{{"InVntData_Embarque", date},
+                       {"InVntPeca_ID", Variant::long_(303)},
+                       {"InVntPedido_ID", Variant::long_(1)},
+                       {"InVntQtde_Pedida", Variant::long_(40)}};
+    Arguments changed_item = new_item;
+    changed_item.insert(changed_item.begin(), {"InVntPedido_Item_ID", Variant::long_(1)});
+    const std::string order_check_exec = "EXEC SP_QBX_DUP_PEDIDO_OLT1   ", item_check_exec = "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   ";
+    const std::string insert = "EXEC SP_QBX_INC_PEDIDO_OLT1   ", update = "EXEC SP_QBX_ALT_PEDIDO_OLT1   ";
+    const std::string insert_item = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', ";
+    const std::string update_item = "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   1, '2030-03-10T00:00:00', ";
+    const std::vector<Case> cases{
+        {"gConsulta_Campos_PEDIDO", order, 0, 40, ""},
+        {"gVerifica_Duplicidade_PEDIDO", order_check, 0, 50, order_check_exec},
+        {"gVerifica_Duplicidade_PEDIDO", order_check, 1, 60, order_check_exec + "'PRG-0009', "},
+        {"gVerifica_Duplicidade_PEDIDO", order_check, 2, 70, order_check_exec + "'PRG-0009', 101, "},
+        {"gInclui_Campos_PEDIDO", new_order, 3, 60, insert},
+        {"gInclui_Campos_PEDIDO", new_order, 5, 80, insert + "1, 'PRG-0009', "},
+        {"gInclui_Campos_PEDIDO", new_order, 6, 90, insert + "1, 'PRG-0009', 101, "},
+        {"gAltera_Campos_PEDIDO", changed_order, 3, 60, update},
+        {"gAltera_Campos_PEDIDO", changed_order, 5, 80, update + "1, 1, "},
+        {"gAltera_Campos_PEDIDO", changed_order, 7, 100, update + "1, 1, 'PRG-0001', 101, "},
+        {"gExclui_Campos_PEDIDO", order, 1, 50, ""},
+        {"gConsulta_Campos_PEDIDO_ITEM", item, 0, 40, ""},
+        {"gConsulta_Campos_LIS_PEDIDO_ITEM", order, 0, 40, ""},
+        {"gVerifica_Duplicidade_PEDIDO_ITEM", item_check, 0, 40, ""},
+        {"gVerifica_Duplicidade_PEDIDO_ITEM", item_check, 1, 50, item_check_exec + "303, "},
+        {"gVerifica_Duplicidade_PEDIDO_ITEM", item_check, 2, 60, item_check_exec + "303, 1, "},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item, 3, 60, "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   "},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item, 5, 80, insert_item + "303, "},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item, 8, 110, insert_item + "303, 1, 40, 1, "},
+        {"gAltera_Campos_PEDIDO_ITEM", changed_item, 3, 60, "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   "},
+        {"gAltera_Campos_PEDIDO_ITEM", changed_item, 6, 90, update_item + "303, "},
+        {"gAltera_Campos_PEDIDO_ITEM", changed_item, 9, 120, update_item + "303, 1, 40, 1, "},
+        {"gExclui_Campos_PEDIDO_ITEM", item, 1, 50, ""},
+    };
+    for (const Case& c : cases) {
+        test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Recusado", c.answered));
+        test::on_new_thread([&] {
+            Arguments arguments = c.arguments;
+            arguments.insert(arguments.end(), {{"invntUsuario_Internet_ID", Variant::long_(1)},
+                                               {"InVntConecta_DB", connection},
+                                               {"outvntMsg_Ret", Variant()},
+                                               {"InVntBanco_Dados", sql_server()}});
+            const Variant result = invoke(c.method, arguments);
+            EXPECT_TRUE(result == Variant(false) || result == Variant::integer(10)) << c.method;
+            const bool item_method = c.method.find("ITEM") != std::string::npos;
+            EXPECT_EQ(arguments[arguments.size() - 2].second,
+                      Variant(std::string(item_method ? kItemUnavailable : kOrderUnavailable) + " - TvrZOLT." +
+                              c.method + ". ( Recusado :  No Nº " + std::to_string(c.step) + ") " + c.statement))
+                << c.method << " " << c.answered;
+        });
+    }
 }
 
 TEST(OutsideComponents, AreKeptPerThreadAndMadeFromTheRegisteredClass) {

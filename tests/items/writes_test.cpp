@@ -175,7 +175,7 @@ TEST_F(ItemWrites, ErrorsCarryTheirTrailersForTheFirstUser) {
     c.user = Variant::long_(1);
     EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
     EXPECT_EQ(c.message.text(), kItemUnavailable +
-                                    " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( recusado :  No Nº 50) EXEC "
+                                    " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( recusado :  No Nº 120) EXEC "
                                     "SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 1");
     EXPECT_EQ(last_key(), "5");
 

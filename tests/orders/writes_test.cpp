@@ -178,7 +178,7 @@ TEST_F(OrderWrites, ErrorTrailersOfThePublicMethodAndOfTheEmulation) {
     EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), sql_server(), Variant("abc")),
               Variant::integer(10));
     EXPECT_EQ(message.text(), std::string(kOrderUnavailable) +
-                                  " - TvrZOLT.gInclui_Campos_PEDIDO. ( Type mismatch :  No Nº 50) "
+                                  " - TvrZOLT.gInclui_Campos_PEDIDO. ( Type mismatch :  No Nº 60) "
                                   "EXEC SP_QBX_INC_PEDIDO_OLT1   ");
 
     db.exec("UPDATE Infra_Chave SET ULTIMO_VALOR = 0 WHERE NOME_COLUNA = 'PEDIDO_ID'");

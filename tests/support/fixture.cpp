@@ -82,6 +82,20 @@ ComponentTest::~ComponentTest() {
         zolt_->Release();
 }
 
+Variant ComponentTest::invoke(std::string_view method, Arguments& arguments) {
+    std::vector<std::string> names{std::string(method)};
+    for (const auto& [name, value] : arguments)
+        names.push_back(name);
+    std::vector<com::DISPID> ids;
+    EXPECT_EQ(zolt_->GetIDsOfNames(names, ids), com::S_OK) << method;
+    com::DispParams params;
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        params.named.emplace_back(ids.at(i + 1), &arguments[i].second);
+    Variant result;
+    EXPECT_EQ(zolt_->Invoke(ids.at(0), params, &result, nullptr), com::S_OK) << method;
+    return result;
+}
+
 std::vector<ado::TraceEntry> ComponentTest::traced(const std::function<void()>& fn) {
     ado::trace::start();
     try {
@@ -118,22 +132,37 @@ namespace {
 
 class FailingFormatter : public outside::SqlFormatter {
 public:
-    explicit FailingFormatter(std::string description) : description_(std::move(description)) {}
-    Variant NumberValue(Variant) override { fail(); }
-    Variant SqlDate(Variant) override { fail(); }
-    Variant TextValue(Variant) override { fail(); }
-    Variant SqlNumber(Variant) override { fail(); }
-    Variant SqlText(Variant) override { fail(); }
+    FailingFormatter(std::shared_ptr<outside::SqlFormatter> real, std::string description, int answered)
+        : real_(std::move(real)), description_(std::move(description)), answered_(answered) {}
+    Variant NumberValue(Variant value) override { return answering()->NumberValue(value); }
+    Variant SqlDate(Variant value) override { return literal()->SqlDate(value); }
+    Variant TextValue(Variant value) override { return answering()->TextValue(value); }
+    Variant SqlNumber(Variant value) override { return literal()->SqlNumber(value); }
+    Variant SqlText(Variant value) override { return literal()->SqlText(value); }
 
 private:
-    [[noreturn]] void fail() const { throw automation::AutomationError(5, description_, "SqlFormatter"); }
+    // The real formatter, until the failure comes.
+    outside::SqlFormatter* answering() const {
+        if (answered_ < 0)
+            throw automation::AutomationError(5, description_, "SqlFormatter");
+        return real_.get();
+    }
+    outside::SqlFormatter* literal() {
+        --answered_;
+        return answering();
+    }
+    std::shared_ptr<outside::SqlFormatter> real_;
     std::string description_;
+    int answered_;
 };
 
 }  // namespace
 
-com::ClassFactoryFunction failing_formatter_class(std::string description) {
-    return [description] { return std::shared_ptr<com::Unknown>(std::make_shared<FailingFormatter>(description)); };
+com::ClassFactoryFunction failing_formatter_class(std::string description, int answered) {
+    return [description, answered, real = com::find_class(outside::clsid::kSqlFormatter)] {
+        return std::shared_ptr<com::Unknown>(std::make_shared<FailingFormatter>(
+            std::dynamic_pointer_cast<outside::SqlFormatter>(real()), description, answered));
+    };
 }
 
 ScopedClass::ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory)

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "component/zolt.h"
@@ -40,6 +42,9 @@ private:
     std::string path_;
 };
 
+// Named arguments of a late-bound call.
+using Arguments = std::vector<std::pair<std::string, Variant>>;
+
 // Base fixture of the component tests.
 class ComponentTest : public ::testing::Test {
 protected:
@@ -49,6 +54,10 @@ protected:
     TempDatabase db;
     Variant connection;  // the caller's open Connection object
     component::_ZOLT& zolt() { return *zolt_; }
+
+    // Calls a method late-bound, by its name and the names of the arguments
+    // given (the others are Empty); the arguments then hold what it left.
+    Variant invoke(std::string_view method, Arguments& arguments);
 
     // Runs fn with the statement trace on; returns what it recorded.
     std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);
@@ -67,9 +76,12 @@ private:
 // class table holds at that moment (used to put a faulty class in place).
 void on_new_thread(const std::function<void()>& fn);
 
-// A SqlFormatter class whose every operation raises error 5 with the given
-// description, to put in place of the real one with ScopedClass.
-com::ClassFactoryFunction failing_formatter_class(std::string description);
+// A SqlFormatter class to put in place of the real one with ScopedClass,
+// whose operations raise error 5 with the given description: every one of
+// them, or, when `answered` is given, the literal (SqlNumber, SqlText or
+// SqlDate) that follows that many and every operation after it; until then
+// it answers as the real one.
+com::ClassFactoryFunction failing_formatter_class(std::string description, int answered = -1);
 
 // Puts a class in the class table under a CLSID for the life of the object,
 // and puts the earlier one back afterwards.
