@@ -1,9 +1,7 @@
 -- Deletes an order logically: its status becomes 2 and its items are left as
--- they are; nothing is recorded. Deleting an order that is already deleted
--- succeeds again; an unknown order is refused with RETORNO 1.
+-- they are; nothing is recorded. The answer is RETORNO 0, also for an order
+-- that is already deleted or an id that no order has. The user id is not used.
 CREATE PROCEDURE SP_QBX_EXC_PEDIDO_OLT1 (@PEDIDO_ID INTEGER, @USUARIO_ID INTEGER)
 AS
 UPDATE PEDIDO SET TAB_STATUS_ID = 2 WHERE PEDIDO_ID = @PEDIDO_ID;
-SELECT CASE WHEN EXISTS (SELECT 1 FROM PEDIDO WHERE PEDIDO_ID = @PEDIDO_ID) THEN 0 ELSE 1 END AS RETORNO,
-       CASE WHEN EXISTS (SELECT 1 FROM PEDIDO WHERE PEDIDO_ID = @PEDIDO_ID) THEN '' ELSE 'Pedido não encontrado.' END
-           AS MSG_RET;
+SELECT 0 AS RETORNO, '' AS MSG_RET;

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/automation/variant.h"
+
 namespace zolt::sqlite {
 
 namespace {
@@ -66,15 +68,19 @@ Value convert(const std::string& procedure, const Parameter& parameter, const Li
     if (literal.kind == Literal::Kind::Null)
         return value;
     switch (parameter.type) {
-    case ParameterType::Integer:
+    case ParameterType::Integer: {
+        // A whole number of 32 bits, converted as the component converts its
+        // ids: halves round to the even neighbour, beyond the range is refused.
         value = number_from(procedure, parameter, literal);
-        // A whole real within 64 bits is taken as that integer; any other stays real.
-        if (value.kind == Value::Kind::Real && value.real >= -0x1p63 && value.real < 0x1p63 &&
-            value.real == std::trunc(value.real)) {
-            value.kind = Value::Kind::Integer;
-            value.integer = static_cast<int64_t>(value.real);
+        const double number = value.kind == Value::Kind::Integer ? static_cast<double>(value.integer) : value.real;
+        try {
+            value.integer = automation::to_long(automation::Variant(number));
+        } catch (const automation::AutomationError&) {
+            refuse_argument(procedure, parameter, literal, "a whole number of 32 bits");
         }
+        value.kind = Value::Kind::Integer;
         return value;
+    }
     case ParameterType::Real:
         value = number_from(procedure, parameter, literal);
         if (value.kind == Value::Kind::Integer) {
