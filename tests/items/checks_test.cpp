@@ -178,16 +178,5 @@ TEST_F(ItemValidation, AServerDateFailureStopsBeforeTheShippingDate) {
     EXPECT_EQ(c.message, Variant("Erro na verificação da data atual."));
 }
 
-TEST_F(ItemValidation, AnErrorEndsWithTheTrailerWithoutStatement) {
-    ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Formatador falhou"));
-    on_new_thread([&] {
-        ItemCall c = new_item();
-        c.user = Variant("1");
-        EXPECT_FALSE(validate(c, oracle(), Variant("I")));
-        EXPECT_EQ(c.message.text(),
-                  kItemUnavailable + " - TvrZOLT.mConsiste_Campos_Pedido_Item. ( Formatador falhou :  No Nº 10) ");
-    });
-}
-
 }  // namespace
 }  // namespace zolt::test

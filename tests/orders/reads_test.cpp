@@ -145,16 +145,5 @@ TEST_F(OrderValidation, TheFirstRefusedFieldDecides) {
     }
 }
 
-TEST_F(OrderValidation, AnErrorEndsWithTheTrailerWithoutStatement) {
-    test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Formatador falhou"));
-    test::on_new_thread([&] {
-        user = Variant::long_(1);
-        EXPECT_FALSE(validate(Variant::long_(1), Variant("X"), Variant::long_(101), Variant::long_(201),
-                              Variant("A"), oracle()));
-        EXPECT_EQ(message.text(), std::string(kOrderUnavailable) +
-                                      " - TvrZOLT.mConsiste_Campos_Pedido. ( Formatador falhou :  No Nº 20) ");
-    });
-}
-
 }  // namespace
 }  // namespace zolt::orders_test
