@@ -83,21 +83,9 @@ TEST_F(ItemWrites, WritesInBothDialects) {
                                  "RecordOperation|ORACLE|260|2|2|6|0|" + keys_connection}));
 }
 
-// A refused validation writes nothing (an update of a confirmed item among
-// them); a refused key ends the insertion with the generator's message. A
-// refused record comes after the write: the row stays, the message does not change.
-TEST_F(ItemWrites, RefusalsOfTheValidationAndTheKeyGenerator) {
-    for (const Variant& kind : {sql_server(), oracle()}) {
-        ItemCall confirmed = new_item();
-        confirmed.item_id = Variant::long_(2);
-        EXPECT_EQ(update(confirmed, kind), Variant::integer(10));
-        EXPECT_EQ(confirmed.message, Variant("Item do pedido já confirmado. Não é possível a alteração dos dados."));
-        confirmed.item_id = Variant(-1);
-        EXPECT_EQ(remove(confirmed, kind), Variant::integer(10));
-        EXPECT_EQ(confirmed.message, Variant("Informe o Item do Pedido."));
-    }
-    EXPECT_EQ(item_rows(db), item_rows(TempDatabase()));
-
+// A refused key ends the insertion with the generator's message. A refused
+// record comes after the write: the row stays, the message does not change.
+TEST_F(ItemWrites, RefusalsOfTheKeyGenerator) {
     keys.refuse_key = true;
     ItemCall c = new_item();
     EXPECT_EQ(insert(c, oracle()), Variant::integer(10));
@@ -170,15 +158,16 @@ TEST_F(ItemWrites, ErrorsCarryTheirTrailersForTheFirstUser) {
                                     "SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 1");
     EXPECT_EQ(last_key(), "5");
 
-    ScopedClass failing(outside::clsid::kLiteralWriter, failing_writer_class("Escritor falhou"));
+    // The formatter refuses the part, after the validation's three literals.
+    ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Recusado", 3));
     on_new_thread([&] {
-        ItemCall deletion;
-        deletion.item_id = Variant::long_(1);
-        deletion.user = Variant::long_(1);
-        EXPECT_TRUE(traced_texts([&] { EXPECT_EQ(remove(deletion, oracle()), Variant::integer(10)); }).empty());
-        EXPECT_EQ(deletion.message.text(), kOracleUnavailable +
-                                               " - mTrataSP_QBX_EXC_PEDIDO_ITEM_OLT1 (Escritor falhou "
-                                               ":  No Nº 20) UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2 ");
+        c = new_item();
+        c.item_id = Variant::long_(1);
+        c.user = Variant::long_(1);
+        EXPECT_EQ(update(c, oracle()), Variant::integer(10));
+        EXPECT_EQ(c.message.text(), kOracleUnavailable +
+                                        " - mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1 (Recusado :  No Nº 30) UPDATE "
+                                        "PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-10 00:00:00'} , ");
     });
     EXPECT_EQ(item(1), "1|301|100|509|15/01/2030");
 }

@@ -64,18 +64,6 @@ private:
     Variant value_;
 };
 
-class FailingWriter : public outside::LiteralWriter {
-public:
-    explicit FailingWriter(std::string description) : description_(std::move(description)) {}
-    Variant WriteDate(Variant, std::string&) override { fail(); }
-    Variant WriteNumber(Variant, std::string&) override { fail(); }
-    Variant WriteText(Variant, std::string&) override { fail(); }
-
-private:
-    [[noreturn]] void fail() const { throw automation::AutomationError(5, description_, "LiteralWriter"); }
-    std::string description_;
-};
-
 }  // namespace
 
 int32_t error_number(const std::function<void()>& call) {
@@ -85,6 +73,15 @@ int32_t error_number(const std::function<void()>& call) {
         return e.number();
     }
     return 0;
+}
+
+std::string error_text(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const automation::AutomationError& e) {
+        return call_text(e.number(), e.description(), e.source());
+    }
+    return {};
 }
 
 Variant object_holding(Variant value) {
@@ -120,10 +117,6 @@ ScriptedKeys::ScriptedKeys()
       }) {}
 
 ScriptedKeys::~ScriptedKeys() { EXPECT_EQ(live, 0) << "a key generator was not released"; }
-
-com::ClassFactoryFunction failing_writer_class(std::string description) {
-    return [description] { return std::shared_ptr<com::Unknown>(std::make_shared<FailingWriter>(description)); };
-}
 
 }  // namespace zolt::test
 

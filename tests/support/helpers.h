@@ -1,5 +1,5 @@
 // What the tests share beyond the fixture: errors, field-like objects, rows as
-// text, and outside components that refuse or fail on cue.
+// text, and a key generator that refuses on cue.
 #pragma once
 
 #include <atomic>
@@ -14,6 +14,8 @@ namespace zolt::test {
 
 // The number of the automation error a call raised; 0 when it raised none.
 int32_t error_number(const std::function<void()>& call);
+// The error a call raised as "number|description|source"; "" when none.
+std::string error_text(const std::function<void()>& call);
 
 // A Variant holding an object whose default property is the value, as a data
 // field is.
@@ -42,9 +44,6 @@ public:
 private:
     ScopedClass scoped_;
 };
-
-// A literal writer whose every operation raises error 5 with this description.
-com::ClassFactoryFunction failing_writer_class(std::string description);
 
 }  // namespace zolt::test
 
