@@ -1,7 +1,7 @@
 // Invoke of every method with arbitrary Variants: whatever the arguments, the
 // call returns, and a method that completed answers a Boolean or an Integer
 // 0 or 10.
-#include <cstring>
+#include <bit>
 #include <memory>
 
 #include "component/exports.h"
@@ -23,12 +23,10 @@ public:
     uint8_t byte() { return empty() ? 0 : data_[at_++]; }
     template <class T>
     T raw() {
-        T value{};
-        uint8_t bytes[sizeof(T)] = {};
+        uint8_t bytes[sizeof(T)];
         for (auto& b : bytes)
             b = byte();
-        std::memcpy(&value, bytes, sizeof(T));
-        return value;
+        return std::bit_cast<T>(bytes);
     }
     std::string text() {
         std::string out;

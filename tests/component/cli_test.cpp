@@ -63,18 +63,15 @@ protected:
         ASSERT_EQ(zolt({"register"}).status, 0);
     }
 
-    // A call that must print one JSON object and end with the given status.
-    json call(std::vector<std::string> words, int expected_status = 0) {
+    // A call that must succeed and print one JSON object.
+    json call(std::vector<std::string> words) {
         words.insert(words.begin(), "call");
-        Outcome run = zolt(words);
-        EXPECT_EQ(run.status, expected_status) << run.err;
+        const Outcome run = zolt(words);
+        EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
-        try {
-            return json::parse(run.out);
-        } catch (const json::parse_error&) {
-            ADD_FAILURE() << "not one JSON object: " << run.out;
-            return json::object();
-        }
+        json answer = json::parse(run.out, nullptr, false);
+        EXPECT_FALSE(answer.is_discarded()) << "not one JSON object: " << run.out;
+        return answer;
     }
 
     void expect_usage_error(const std::vector<std::string>& words, const std::string& mention) {
