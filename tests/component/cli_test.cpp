@@ -100,9 +100,10 @@ TEST_F(Cli, InitRefusesToOverwriteUnlessForced) {
 // is passed as the text given, and kind and user are Empty when not given.
 TEST_F(Cli, CallsAMethodByNameInAnyLetterCase) {
     prepare();
+    const std::string today = zolt::automation::format(Variant(zolt::automation::now()), "dd/mm/yyyy");
     json oracle = call({"gverifica_data_atual", "--db", db, "--kind", "ORACLE", "--user", "1", "--trace"});
     EXPECT_EQ(oracle["result"], typed("BOOL", true));
-    EXPECT_EQ(oracle["args"], (json{{"OutVntData_Atual", typed("BSTR", zolt::automation::format(Variant(zolt::automation::now()), "dd/mm/yyyy"))},
+    EXPECT_EQ(oracle["args"], (json{{"OutVntData_Atual", typed("BSTR", today)},
                                     {"invntUsuario_Internet_ID", typed("I4", 1)},
                                     {"InVntConecta_DB", typed("DISPATCH", "Connection")},
                                     {"outvntMsg_Ret", json{{"vt", "Empty"}}},
