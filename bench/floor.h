@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/raw_connection.h"
 #include "bench/workload.h"
+#include "platform/sqlite/engine.h"
 
 namespace zolt::bench {
 
@@ -27,6 +30,30 @@ struct Floor {
     bool removes_inserted_rows = false;
     int64_t last_order_key = 0;
     int64_t last_item_key = 0;
+
+    // The same statements on the prepared floor.
+    std::unique_ptr<class PreparedFloor> prepared;
+};
+
+// The prepared floor: the statements of a floor as a hand-written
+// data-access class runs them on one open connection. Each is prepared once
+// and kept, its literal values taken out as parameters (as the engine's
+// shaper takes them out; a statement without any is kept as it is); every
+// run binds the values, steps through every row reading every column, and
+// resets.
+class PreparedFloor {
+public:
+    PreparedFloor(RawConnection& raw, const std::vector<std::string>& statements);
+    void run();
+
+private:
+    struct Statement {
+        std::string text;
+        std::optional<sqlite::ShapedStatement> shape;
+        sqlite::StatementPtr prepared;
+    };
+    RawConnection& raw_;
+    std::vector<Statement> statements_;
 };
 
 // Makes two calls of the case: the first warms up the connections, the

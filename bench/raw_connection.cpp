@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "platform/sqlite/sql_text.h"
+#include "platform/sqlite/engine.h"
 
 namespace zolt::bench {
 
@@ -56,41 +56,42 @@ int64_t RawConnection::number(const std::string& sql) {
     return value;
 }
 
+void RawConnection::read_rows(sqlite3_stmt* statement, const std::string& sql) {
+    const int columns = sqlite3_column_count(statement);
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i) {
+            switch (sqlite3_column_type(statement, i)) {
+            case SQLITE_INTEGER:
+                benchmark::DoNotOptimize(sqlite3_column_int64(statement, i));
+                break;
+            case SQLITE_FLOAT:
+                benchmark::DoNotOptimize(sqlite3_column_double(statement, i));
+                break;
+            case SQLITE_TEXT:
+                benchmark::DoNotOptimize(sqlite3_column_text(statement, i));
+                benchmark::DoNotOptimize(sqlite3_column_bytes(statement, i));
+                break;
+            case SQLITE_BLOB:
+                benchmark::DoNotOptimize(sqlite3_column_blob(statement, i));
+                benchmark::DoNotOptimize(sqlite3_column_bytes(statement, i));
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    if (rc != SQLITE_DONE)
+        fail(sql);
+}
+
 void RawConnection::replay(const std::vector<std::string>& statements) {
     for (const std::string& sql : statements) {
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK)
             fail(sql);
-        const int columns = sqlite3_column_count(statement);
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            for (int i = 0; i < columns; ++i) {
-                switch (sqlite3_column_type(statement, i)) {
-                case SQLITE_INTEGER:
-                    benchmark::DoNotOptimize(sqlite3_column_int64(statement, i));
-                    break;
-                case SQLITE_FLOAT:
-                    benchmark::DoNotOptimize(sqlite3_column_double(statement, i));
-                    break;
-                case SQLITE_TEXT:
-                    benchmark::DoNotOptimize(sqlite3_column_text(statement, i));
-                    benchmark::DoNotOptimize(sqlite3_column_bytes(statement, i));
-                    break;
-                case SQLITE_BLOB:
-                    benchmark::DoNotOptimize(sqlite3_column_blob(statement, i));
-                    benchmark::DoNotOptimize(sqlite3_column_bytes(statement, i));
-                    break;
-                default:
-                    break;
-                }
-            }
-        }
-        if (rc != SQLITE_DONE) {
-            const std::string reason = sqlite3_errmsg(db_);
-            sqlite3_finalize(statement);
-            throw std::runtime_error(reason + " in: " + sql);
-        }
-        sqlite3_finalize(statement);
+        const sqlite::StatementPtr finalizer(statement);
+        read_rows(statement, sql);
     }
 }
 

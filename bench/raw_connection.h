@@ -27,8 +27,14 @@ public:
     // every row reading every column, finalize. Raises on the first failure.
     void replay(const std::vector<std::string>& statements);
 
-private:
+    // Steps a prepared statement through every row, reading every column;
+    // raises when it fails.
+    void read_rows(sqlite3_stmt* statement, const std::string& sql);
+
+    sqlite3* handle() { return db_; }
     [[noreturn]] void fail(const std::string& sql);
+
+private:
 
     sqlite3* db_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "bench/allocations.h"
 #include "bench/raw_connection.h"
 #include "component/exports.h"
 #include "db/database.h"
@@ -272,14 +273,13 @@ Call::Call(com::IDispatch& object, const Case& bench_case, const Variant& connec
     method_ = object.GetTypeInfo().find(bench_case.method);
     if (!method_)
         throw std::runtime_error("no method " + bench_case.method);
-    std::vector<std::string> names{method_->name};
-    names.insert(names.end(), method_->parameters.begin(), method_->parameters.end());
-    std::vector<com::DISPID> ids;
-    expect_ok(object.GetIDsOfNames(names, ids), "GetIDsOfNames");
+    names_.push_back(method_->name);
+    names_.insert(names_.end(), method_->parameters.begin(), method_->parameters.end());
+    expect_ok(object.GetIDsOfNames(names_, ids_), "GetIDsOfNames");
 
     values_.resize(method_->parameters.size());
     for (std::size_t i = 0; i < values_.size(); ++i)
-        params_.named.emplace_back(ids[i + 1], &values_[i]);
+        params_.named.emplace_back(ids_[i + 1], &values_[i]);
     connection_position_ = position_of("InVntConecta_DB");
     kind_position_ = position_of("InVntBanco_Dados");
     user_position_ = position_of("invntUsuario_Internet_ID");
@@ -295,7 +295,7 @@ std::size_t Call::position_of(std::string_view parameter) const {
     return static_cast<std::size_t>(position);
 }
 
-void Call::run() {
+void Call::run(bool by_name) {
     const uint64_t n = calls_made_++;
     // Every argument starts afresh, as a caller's own variables would.
     for (Variant& value : values_)
@@ -309,7 +309,16 @@ void Call::run() {
 
     Variant result;
     com::ExcepInfo exception;
-    const com::HRESULT status = object_.Invoke(method_->dispid, params_, &result, &exception);
+    com::DISPID dispid = method_->dispid;
+    if (by_name) {
+        expect_ok(object_.GetIDsOfNames(names_, ids_), "GetIDsOfNames");
+        dispid = ids_[0];
+        for (std::size_t i = 0; i < values_.size(); ++i)
+            params_.named[i].first = ids_[i + 1];
+    }
+    const uint64_t allocations_before = allocations::count();
+    const com::HRESULT status = object_.Invoke(dispid, params_, &result, &exception);
+    allocations_ += allocations::count() - allocations_before;
     if (com::failed(status))
         throw std::runtime_error(case_.label() + " failed: " + exception.description);
     const bool success = result.type() == automation::VarType::Bool ? result.boolean()

@@ -63,8 +63,13 @@ public:
     Call(com::IDispatch& object, const Case& bench_case, const Variant& connection);
 
     // Makes the next call of the case; raises std::runtime_error when the
-    // call fails or the method does not answer success.
-    void run();
+    // call fails or the method does not answer success. By name, the method
+    // and its parameters are looked up with GetIDsOfNames on every call, as
+    // a script caller does.
+    void run(bool by_name = false);
+
+    // Heap allocations made inside Invoke, over every call so far.
+    uint64_t allocations() const { return allocations_; }
 
 private:
     std::size_t position_of(std::string_view parameter) const;
@@ -78,6 +83,9 @@ private:
     std::vector<std::size_t> input_positions_;
     std::size_t connection_position_, kind_position_, user_position_, message_position_;
     uint64_t calls_made_ = 0;
+    uint64_t allocations_ = 0;
+    std::vector<std::string> names_;  // the method's, then its parameters'
+    std::vector<com::DISPID> ids_;
 };
 
 // The ZOLT object made by DllGetClassObject and IClassFactory::CreateInstance,
