@@ -3,6 +3,9 @@
 // own sources under orders/, items/ and component/.
 #include "component/zolt.h"
 
+#include <algorithm>
+#include <array>
+
 #include "component/interface_table.h"
 #include "platform/com/names.h"
 
@@ -76,17 +79,20 @@ HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* resul
     MethodThunk thunk = method_thunk(member);
     if (!method || !thunk) return com::DISP_E_MEMBERNOTFOUND;
 
+    // On the stack: no method has more parameters than this.
+    constexpr std::size_t kMostParameters = 16;
     const std::size_t count = method->parameters.size();
-    if (params.positional.size() + params.named.size() > count) return com::DISP_E_BADPARAMCOUNT;
-    std::vector<Variant*> arguments(params.positional.begin(), params.positional.end());
-    arguments.resize(count, nullptr);
+    if (params.positional.size() + params.named.size() > count || count > kMostParameters)
+        return com::DISP_E_BADPARAMCOUNT;
+    std::array<Variant*, kMostParameters> arguments{};
+    std::copy(params.positional.begin(), params.positional.end(), arguments.begin());
     for (auto [position, argument] : params.named) {
         if (position < 0 || static_cast<std::size_t>(position) >= count || arguments[position] || !argument)
             return com::DISP_E_PARAMNOTFOUND;
         arguments[position] = argument;
     }
     // A parameter the caller left out is passed as an Empty Variant of this call.
-    std::vector<Variant> omitted(count);
+    std::array<Variant, kMostParameters> omitted;
     for (std::size_t i = 0; i < count; ++i)
         if (!arguments[i]) arguments[i] = &omitted[i];
 

@@ -80,10 +80,11 @@ struct RecordsetData;
 
 // A column of the current row; its default property is the value. A Field
 // keeps its column's type, so date columns give Date values. Reading it at
-// BOF/EOF raises 3021, after the recordset was closed 3704.
+// BOF/EOF raises 3021, after the recordset was closed 3704. The fields of a
+// recordset live with its rows, and a Field handed out keeps them alive.
 class Field : public automation::Object {
 public:
-    Field(std::shared_ptr<RecordsetData> data, std::size_t column);
+    Field(const RecordsetData& data, std::size_t column) : data_(&data), column_(column) {}
     const std::string& name() const;
     Variant value() const;
 
@@ -91,7 +92,7 @@ public:
     std::string kind() const override { return "Field"; }
 
 private:
-    std::shared_ptr<RecordsetData> data_;
+    const RecordsetData* data_;
     std::size_t column_;
 };
 

@@ -1,5 +1,4 @@
 // Connection strings, the provider table and Connection objects.
-#include <cctype>
 #include <mutex>
 #include <utility>
 
@@ -14,12 +13,10 @@ namespace detail {
 bool same_name(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if (x != y && std::tolower(x) != std::tolower(y))
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && lower(a[i]) != lower(b[i]))
             return false;
-    }
     return true;
 }
 

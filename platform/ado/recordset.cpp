@@ -10,9 +10,16 @@ namespace zolt::ado {
 // What a recordset and the fields taken from it share: the rows, the current
 // position and whether the recordset is still open.
 struct RecordsetData {
+    explicit RecordsetData(ResultSet answer) : result(std::move(answer)) {
+        fields.reserve(result.columns.size());
+        for (std::size_t i = 0; i < result.columns.size(); ++i)
+            fields.emplace_back(*this, i);
+    }
+
     ResultSet result;
     std::size_t position = 0;  // == rows.size() at EOF
     bool open = true;
+    std::vector<Field> fields;  // one per column, never moved once made
 
     bool at_end() const { return position >= result.rows.size(); }
 };
@@ -25,8 +32,6 @@ constexpr std::string_view kField = "Field";
 }  // namespace
 
 // ---- fields ----------------------------------------------------------------
-
-Field::Field(std::shared_ptr<RecordsetData> data, std::size_t column) : data_(std::move(data)), column_(column) {}
 
 const std::string& Field::name() const { return data_->result.columns[column_]; }
 
@@ -81,8 +86,7 @@ void Recordset::open(const Variant& source, const Variant& active_connection, in
     ResultSet result = connection->session().execute(statement.text());
     if (!result.has_result)
         return;  // nothing to show: the recordset stays closed, its connection with it
-    data_ = std::make_shared<RecordsetData>();
-    data_->result = std::move(result);
+    data_ = std::make_shared<RecordsetData>(std::move(result));
     separate_ = std::move(own);
 }
 
@@ -108,7 +112,7 @@ std::shared_ptr<Field> Recordset::field(std::string_view name) const {
     const auto& columns = data_->result.columns;
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (detail::same_name(columns[i], name))
-            return std::make_shared<Field>(data_, i);
+            return std::shared_ptr<Field>(data_, &data_->fields[i]);  // shares the rows' ownership
     detail::raise(err::kItemNotFound, kRecordset);
 }
 

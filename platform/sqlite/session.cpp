@@ -376,8 +376,8 @@ public:
         }
         const std::string rewritten = needs_rewrite(sql) ? rewrite_inline_sql(sql) : std::string();
         const std::string_view engine_sql = rewritten.empty() ? std::string_view(sql) : rewritten;
-        if (auto shaped = shape_of(engine_sql))
-            if (auto answer = run_by_shape(*shaped))
+        if (shape_into(engine_sql, shaped_))
+            if (auto answer = run_by_shape(shaped_))
                 return std::move(*answer);
         return prepare_and_run(sql, engine_sql);
     }
@@ -438,6 +438,7 @@ private:
     std::unique_ptr<ProcedureCatalog> procedures_;
     std::unique_ptr<StatementCache> statements_ = std::make_unique<StatementCache>();
     TextsSeenOnce seen_once_;
+    ShapedStatement shaped_;  // the shape of the statement running, its buffers kept from call to call
 };
 
 // Engine connections of closed sessions, kept for the next session on the

@@ -3,6 +3,7 @@
 #include "platform/sqlite/sql_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -17,11 +18,26 @@ void raise_provider_error(std::string description) {
 
 namespace {
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_name_char(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
-}
+// Classes of the bytes of a statement text, looked up rather than computed:
+// texts are scanned byte by byte on every call.
+enum : uint8_t { kSpace = 1, kDigit = 2, kName = 4 };
+constexpr std::array<uint8_t, 256> kClasses = [] {
+    std::array<uint8_t, 256> classes{};
+    for (const char c : {' ', '\t', '\r', '\n', '\f', '\v'})
+        classes[static_cast<unsigned char>(c)] = kSpace;
+    for (int c = 0; c < 256; ++c) {
+        if (c >= '0' && c <= '9')
+            classes[c] = kDigit | kName;
+        else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80)
+            classes[c] = kName;
+    }
+    return classes;
+}();
+
+bool is_space(char c) { return kClasses[static_cast<unsigned char>(c)] & kSpace; }
+bool is_digit(char c) { return kClasses[static_cast<unsigned char>(c)] & kDigit; }
+bool is_name_char(char c) { return kClasses[static_cast<unsigned char>(c)] & kName; }
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
 
 std::string_view skip_spaces(std::string_view text) {
     std::size_t i = 0;
@@ -141,7 +157,7 @@ bool same_word(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (lower(a[i]) != lower(b[i]))
             return false;
     return true;
 }
@@ -221,8 +237,9 @@ bool needs_rewrite(std::string_view sql) {
     if (sql.find('{') != std::string_view::npos)
         return true;
     static constexpr std::string_view kSysdate = "sysdate";
+    // Its y first, a letter few statement texts hold.
     for (std::size_t i = 0; i + kSysdate.size() <= sql.size(); ++i)
-        if ((sql[i] == 's' || sql[i] == 'S') && same_word(sql.substr(i, kSysdate.size()), kSysdate))
+        if (lower(sql[i + 1]) == 'y' && same_word(sql.substr(i, kSysdate.size()), kSysdate))
             return true;
     return false;
 }
@@ -350,17 +367,18 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
     if (text[start] == '\'') {
         literal.kind = Literal::Kind::Text;
         literal.text.clear();
-        for (std::size_t i = start + 1; i < text.size(); ++i) {
-            if (text[i] != '\'') {
-                literal.text.push_back(text[i]);
-            } else if (i + 1 < text.size() && text[i + 1] == '\'') {
-                literal.text.push_back('\'');
-                ++i;
+        for (std::size_t i = start + 1;;) {
+            const std::size_t quote = text.find('\'', i);
+            if (quote == std::string_view::npos)
+                raise_provider_error("Unclosed quotation mark in procedure call.");
+            literal.text.append(text.substr(i, quote - i));
+            if (quote + 1 < text.size() && text[quote + 1] == '\'') {
+                literal.text.push_back('\'');  // a doubled quote stands for one
+                i = quote + 2;
             } else {
-                return i + 1;
+                return quote + 1;
             }
         }
-        raise_provider_error("Unclosed quotation mark in procedure call.");
     }
     if (starts_with_word(text, "NULL")) {
         literal.kind = Literal::Kind::Null;
@@ -461,13 +479,34 @@ bool bindable(const Literal& literal) {
            (literal.text.find_first_of(".eE") != std::string::npos && exact_nonzero_double(literal.text));
 }
 
-// Clauses of a query by their first word.
-bool starts_clause(std::string_view word) {
-    for (const std::string_view clause :
-         {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "LIMIT", "UNION", "INTERSECT", "EXCEPT", "VALUES"})
-        if (same_word(word, clause))
-            return true;
-    return false;
+// The words that matter to the shape of a query.
+enum class Keyword { None, Select, Returning, Order, Group, Distinct, From, Clause };
+
+Keyword keyword_of(std::string_view word) {
+    switch (word.size()) {
+    case 4:
+        return same_word(word, "FROM") ? Keyword::From : Keyword::None;
+    case 5:
+        if (same_word(word, "ORDER"))
+            return Keyword::Order;
+        if (same_word(word, "GROUP"))
+            return Keyword::Group;
+        return same_word(word, "WHERE") || same_word(word, "LIMIT") || same_word(word, "UNION") ? Keyword::Clause
+                                                                                                 : Keyword::None;
+    case 6:
+        if (same_word(word, "SELECT"))
+            return Keyword::Select;
+        return same_word(word, "HAVING") || same_word(word, "EXCEPT") || same_word(word, "VALUES") ? Keyword::Clause
+                                                                                                   : Keyword::None;
+    case 8:
+        return same_word(word, "DISTINCT") ? Keyword::Distinct : Keyword::None;
+    case 9:
+        if (same_word(word, "RETURNING"))
+            return Keyword::Returning;
+        return same_word(word, "INTERSECT") ? Keyword::Clause : Keyword::None;
+    default:
+        return Keyword::None;
+    }
 }
 
 std::string_view near(std::string_view text) { return text.substr(0, std::min<std::size_t>(text.size(), 30)); }
@@ -523,84 +562,97 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
 
 // ---- statements by shape ---------------------------------------------------
 
-std::optional<ShapedStatement> shape_of(std::string_view sql) {
+bool shape_into(std::string_view sql, ShapedStatement& shaped) {
+    shaped.text.clear();
+    shaped.values.clear();
     const std::string_view start = skip_blanks_and_comments(sql);
     if (!starts_with_word(start, "SELECT") && !starts_with_word(start, "INSERT") &&
         !starts_with_word(start, "UPDATE") && !starts_with_word(start, "DELETE"))
-        return std::nullopt;
+        return false;
     if (sql.find('\0') != std::string_view::npos)
-        return std::nullopt;  // the engine reads a text only up to its first NUL
+        return false;  // the engine reads a text only up to its first NUL
     constexpr std::size_t kMostValues = 999;
     constexpr int kDeepest = 63;
 
-    ShapedStatement shaped;
-    shaped.text.reserve(sql.size());
     int depth = 0;  // of parentheses
     // Bit d: the result columns of a query at depth d are being read. Their
     // names are their texts, and through a subquery in FROM they name the
     // columns of the query around it, so every literal in them stays.
     uint64_t result_columns = 0;
     int numbered_from = -1;  // the depth of an ORDER BY or GROUP BY, whose numbers are columns
-    std::string_view previous_word;
+    Keyword previous = Keyword::None;
+    std::size_t copied = 0;  // the text up to here is in shaped.text
     std::size_t i = sql.size() - start.size();
-    shaped.text.append(sql.substr(0, i));
     while (i < sql.size()) {
         const char c = sql[i];
-        const std::string_view rest = sql.substr(i);
-        Literal literal;
-        if (std::size_t length = statement_literal(sql, i, literal)) {
-            const bool in_result_columns = (result_columns & ((uint64_t{2} << depth) - 1)) != 0;
-            const bool numbered = numbered_from >= 0 && depth >= numbered_from;
-            if (in_result_columns || numbered || !bindable(literal)) {
-                shaped.text.append(rest.substr(0, length));
-            } else {
-                if (shaped.values.size() == kMostValues)
-                    return std::nullopt;
-                shaped.values.push_back(std::move(literal));
-                shaped.text.push_back('?');
-            }
-            previous_word = {};
-            i += length;
+        if (is_space(c)) {
+            ++i;
             continue;
         }
-        std::size_t length = quoted_length(rest);
+        const std::string_view rest = sql.substr(i);
+        if (c == '\'' || is_digit(c) || (c == '.' && rest.size() > 1 && is_digit(rest[1]))) {
+            Literal& literal = shaped.values.emplace_back();
+            if (const std::size_t length = statement_literal(sql, i, literal)) {
+                const bool in_result_columns = (result_columns & ((uint64_t{2} << depth) - 1)) != 0;
+                const bool numbered = numbered_from >= 0 && depth >= numbered_from;
+                if (in_result_columns || numbered || !bindable(literal)) {
+                    shaped.values.pop_back();
+                } else {
+                    if (shaped.values.size() > kMostValues)
+                        return false;
+                    shaped.text.append(sql.substr(copied, i - copied)).push_back('?');
+                    copied = i + length;
+                }
+                previous = Keyword::None;
+                i += length;
+                continue;
+            }
+            shaped.values.pop_back();
+        }
+        std::size_t length = is_name_char(c) ? 0 : quoted_length(rest);
         if (length == 0 && is_name_char(c)) {
-            length = name_length(rest);
-            const std::string_view word = rest.substr(0, length);
             if (c == '$')
-                return std::nullopt;  // a parameter of the text's own
+                return false;  // a parameter of the text's own
+            length = name_length(rest);
+            const Keyword word = keyword_of(rest.substr(0, length));
             const uint64_t here = uint64_t{1} << depth;
-            if (same_word(word, "SELECT") || (depth == 0 && same_word(word, "RETURNING")))
+            if (word == Keyword::Select || (depth == 0 && word == Keyword::Returning))
                 result_columns |= here;
-            else if (starts_clause(word) && !(same_word(word, "FROM") && same_word(previous_word, "DISTINCT")))
+            else if (word == Keyword::Clause || (word == Keyword::From && previous != Keyword::Distinct))
                 result_columns &= ~here;  // (IS [NOT] DISTINCT FROM is an operator)
-            if (numbered_from < 0 && (same_word(word, "ORDER") || same_word(word, "GROUP")))
+            if (numbered_from < 0 && (word == Keyword::Order || word == Keyword::Group))
                 numbered_from = depth;
-            previous_word = word;
+            previous = word;
         } else if (length == 0) {
             length = 1;
             if (c == '?' || c == ':' || c == '@' || c == '#')
-                return std::nullopt;  // a parameter of the text's own
+                return false;  // a parameter of the text's own
             if (c == ';' && !skip_blanks_and_comments(rest.substr(1)).empty())
-                return std::nullopt;  // a script
+                return false;  // a script
             if (c == '(' && ++depth > kDeepest)
-                return std::nullopt;
+                return false;
             if (c == ')') {
                 if (depth == 0)
-                    return std::nullopt;  // unbalanced: the engine says what is wrong
+                    return false;  // unbalanced: the engine says what is wrong
                 result_columns &= ~(uint64_t{1} << depth);
                 if (--depth < numbered_from)
                     numbered_from = -1;
             }
-            if (!is_space(c))
-                previous_word = {};
+            previous = Keyword::None;
         } else if (c != '-' && c != '/') {
-            previous_word = {};  // a quoted name or text; comments leave it
+            previous = Keyword::None;  // a quoted name or text; comments leave it
         }
-        shaped.text.append(rest.substr(0, length));
         i += length;
     }
     if (shaped.values.empty())
+        return false;
+    shaped.text.append(sql.substr(copied));
+    return true;
+}
+
+std::optional<ShapedStatement> shape_of(std::string_view sql) {
+    ShapedStatement shaped;
+    if (!shape_into(sql, shaped))
         return std::nullopt;
     return shaped;
 }

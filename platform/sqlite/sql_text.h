@@ -59,6 +59,9 @@ struct ShapedStatement {
 // nullopt for any other statement, for a text with parameters or several
 // statements of its own, and for one without literals.
 std::optional<ShapedStatement> shape_of(std::string_view sql);
+// The same into a statement of the caller's, whose buffers are reused; false
+// where shape_of answers nullopt.
+bool shape_into(std::string_view sql, ShapedStatement& shaped);
 
 struct ProcedureCall {
     std::string procedure;
