@@ -68,7 +68,8 @@ public:
     // a script caller does.
     void run(bool by_name = false);
 
-    // Heap allocations made inside Invoke, over every call so far.
+    // Calls made so far, and the heap allocations made inside Invoke by them.
+    uint64_t calls() const { return calls_made_; }
     uint64_t allocations() const { return allocations_; }
 
 private:

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "component/interface_table.h"
 #include "platform/com/names.h"
@@ -92,9 +93,12 @@ HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* resul
         arguments[position] = argument;
     }
     // A parameter the caller left out is passed as an Empty Variant of this call.
-    std::array<Variant, kMostParameters> omitted;
-    for (std::size_t i = 0; i < count; ++i)
-        if (!arguments[i]) arguments[i] = &omitted[i];
+    std::optional<std::array<Variant, kMostParameters>> omitted;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (arguments[i]) continue;
+        if (!omitted) omitted.emplace();
+        arguments[i] = &(*omitted)[i];
+    }
 
     Variant value;
     HRESULT status;

@@ -29,7 +29,8 @@ std::optional<bool> missing_answer(const std::string& label, const Variant& plai
 
 // A limit argument (minimum, maximum length); none when it is not given.
 std::optional<Variant> limit_of(const Variant& limit) {
-    const Variant plain = automation::value_of(limit);
+    Variant holder;
+    const Variant& plain = automation::plain_value(limit, holder);
     return is_missing(plain) ? std::nullopt : std::optional<Variant>(plain);
 }
 
@@ -55,7 +56,8 @@ std::tuple<int, int, int> calendar_day(automation::Date date) {
 bool FieldValidatorService::CheckNumber(Variant& label, Variant& value, Variant& minimum, Variant& unused,
                                         Variant& user_id, Variant& message, Variant& required) {
     const std::string name = automation::to_text(label);
-    const Variant plain = automation::value_of(value);
+    Variant holder;
+    const Variant& plain = automation::plain_value(value, holder);
     if (const auto answer = missing_answer(name, plain, required, message))
         return *answer;
     const std::optional<double> number = number_in(plain);
@@ -70,7 +72,8 @@ bool FieldValidatorService::CheckNumber(Variant& label, Variant& value, Variant&
 bool FieldValidatorService::CheckText(Variant& label, Variant& value, Variant& max_length, Variant& user_id,
                                       Variant& message, Variant& required) {
     const std::string name = automation::to_text(label);
-    const Variant plain = automation::value_of(value);
+    Variant holder;
+    const Variant& plain = automation::plain_value(value, holder);
     if (const auto answer = missing_answer(name, plain, required, message))
         return *answer;
     const std::string text = automation::to_text(plain);
@@ -87,7 +90,8 @@ bool FieldValidatorService::CheckText(Variant& label, Variant& value, Variant& m
 bool FieldValidatorService::CheckDate(Variant& label, Variant& value, Variant& server_date, Variant& unused,
                                       Variant& user_id, Variant& message, Variant& out_text, Variant& required) {
     const std::string name = automation::to_text(label);
-    const Variant plain = automation::value_of(value);
+    Variant holder;
+    const Variant& plain = automation::plain_value(value, holder);
     if (const auto answer = missing_answer(name, plain, required, message))
         return *answer;
     if (!automation::is_date(plain))

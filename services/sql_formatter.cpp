@@ -4,7 +4,8 @@
 namespace zolt::services {
 
 Variant SqlFormatterService::NumberValue(Variant value) {
-    return number_of(automation::value_of(value)).value_or(Variant::long_(0));
+    Variant holder;
+    return number_of(automation::plain_value(value, holder)).value_or(Variant::long_(0));
 }
 
 Variant SqlFormatterService::SqlDate(Variant value) {
@@ -13,7 +14,9 @@ Variant SqlFormatterService::SqlDate(Variant value) {
 }
 
 Variant SqlFormatterService::TextValue(Variant value) {
-    const Variant plain = automation::value_of(value);
+    Variant plain = automation::value_of(std::move(value));
+    if (plain.is_text())
+        return plain;  // moved out, not copied
     return Variant(plain.is_null() ? std::string() : automation::to_text(plain));
 }
 

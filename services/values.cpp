@@ -9,10 +9,15 @@ using automation::AutomationError;
 using automation::VarType;
 
 bool is_missing(const Variant& plain) {
-    return plain.is_empty() || plain.is_null() || (plain.is_text() && automation::trim(plain.text()).empty());
+    return plain.is_empty() || plain.is_null() ||
+           (plain.is_text() && plain.text().find_first_not_of(' ') == std::string::npos);  // blank once trimmed
 }
 
 std::optional<Variant> number_of(const Variant& plain) {
+    if (plain.type() == VarType::I4)
+        return plain;
+    if (plain.type() == VarType::I2)
+        return Variant::long_(plain.i2());
     if (plain.is_array())
         throw AutomationError::type_mismatch();
     if (is_missing(plain))
@@ -28,7 +33,8 @@ std::optional<Variant> number_of(const Variant& plain) {
 }
 
 std::optional<std::string> number_literal(const Variant& value) {
-    const Variant plain = automation::value_of(value);
+    Variant holder;
+    const Variant& plain = automation::plain_value(value, holder);
     if (is_missing(plain))
         return std::nullopt;
     const std::optional<Variant> number = number_of(plain);
@@ -38,7 +44,8 @@ std::optional<std::string> number_literal(const Variant& value) {
 }
 
 std::optional<automation::Date> date_of(const Variant& value) {
-    const Variant plain = automation::value_of(value);
+    Variant holder;
+    const Variant& plain = automation::plain_value(value, holder);
     if (is_missing(plain))
         return std::nullopt;
     if (!automation::is_date(plain))
@@ -57,7 +64,8 @@ std::string quoted(std::string_view text) {
 }
 
 std::optional<std::string> text_literal(const Variant& value) {
-    const Variant plain = automation::value_of(value);
+    Variant holder;
+    const Variant& plain = automation::plain_value(value, holder);
     if (plain.is_empty() || plain.is_null())
         return std::nullopt;
     return quoted(automation::to_text(plain));

@@ -36,8 +36,9 @@ int compare_numbers(const Variant& a, const Variant& b) {
 
 // <0, 0, >0, or no value when Null is on either side.
 std::optional<int> compare(const Variant& left, const Variant& right) {
-    const Variant a = value_of(left);
-    const Variant b = value_of(right);
+    Variant left_holder, right_holder;
+    const Variant& a = plain_value(left, left_holder);
+    const Variant& b = plain_value(right, right_holder);
     if (a.is_array() || b.is_array())
         throw AutomationError::type_mismatch();
     if (a.is_null() || b.is_null())

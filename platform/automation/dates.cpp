@@ -1,7 +1,6 @@
 // Date values: the calendar, date texts day first, Format with date
 // patterns, and the machine's clock.
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -78,7 +77,7 @@ public:
     bool number(int min_digits, int max_digits, int& out) {
         int digits = 0;
         out = 0;
-        while (digits < max_digits && at_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[at_]))) {
+        while (digits < max_digits && at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') {
             out = out * 10 + (text_[at_++] - '0');
             ++digits;
         }
@@ -166,15 +165,16 @@ std::string render(const DateParts& parts, std::string_view pattern) {
     std::string out;
     bool after_hour = false;
     std::size_t i = 0;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
     auto run_of = [&](char letter) {
         std::size_t n = 0;
-        while (i + n < pattern.size() && std::tolower(static_cast<unsigned char>(pattern[i + n])) == letter)
+        while (i + n < pattern.size() && lower(pattern[i + n]) == letter)
             ++n;
         return n;
     };
     auto write = [&](int value, std::size_t run) { append_padded(out, value, run >= 2 ? 2 : 1); };
     while (i < pattern.size()) {
-        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(pattern[i])));
+        const char letter = lower(pattern[i]);
         const std::size_t run = std::string_view("dmyhns").find(letter) == std::string_view::npos ? 0 : run_of(letter);
         if (run == 0) {
             out += pattern[i++];
@@ -267,7 +267,8 @@ bool parse_date(std::string_view text, Date& out) {
 
 bool is_date(const Variant& v) {
     try {
-        const Variant plain = value_of(v);
+        Variant holder;
+        const Variant& plain = plain_value(v, holder);
         Date ignored;
         return plain.type() == VarType::Date || (plain.is_text() && parse_date(plain.text(), ignored));
     } catch (const AutomationError&) {
@@ -276,7 +277,8 @@ bool is_date(const Variant& v) {
 }
 
 Date to_date(const Variant& v) {
-    const Variant plain = value_of(v);
+    Variant holder;
+    const Variant& plain = plain_value(v, holder);
     if (plain.type() == VarType::Date)
         return plain.date();
     if (plain.is_text()) {
@@ -294,24 +296,37 @@ Date to_date(const Variant& v) {
 namespace detail {
 
 std::string date_text(Date date) {
-    const DateParts parts = split_date(date);
+    // Written digit by digit: every date a call reads or checks is written.
+    const DateParts parts = split_date(date);  // a year of four digits at most
     const bool has_time = parts.hour != 0 || parts.minute != 0 || parts.second != 0;
     const bool day_zero = parts.year == 1899 && parts.month == 12 && parts.day == 30;
-    std::string text;
-    if (!(day_zero && has_time))
-        text = render(parts, "dd/mm/yyyy");
-    if (has_time) {
-        if (!text.empty())
-            text += ' ';
-        text += render(parts, "hh:nn:ss");
+    char text[20];
+    char* end = text;
+    auto two = [&](int n, char after) {
+        *end++ = static_cast<char>('0' + n / 10);
+        *end++ = static_cast<char>('0' + n % 10);
+        if (after)
+            *end++ = after;
+    };
+    if (!(day_zero && has_time)) {
+        two(parts.day, '/');
+        two(parts.month, '/');
+        two(parts.year / 100, 0);
+        two(parts.year % 100, has_time ? ' ' : 0);
     }
-    return text;
+    if (has_time) {
+        two(parts.hour, ':');
+        two(parts.minute, ':');
+        two(parts.second, 0);
+    }
+    return std::string(text, end);
 }
 
 }  // namespace detail
 
 std::string format(const Variant& v, std::string_view pattern) {
-    const Variant plain = value_of(v);
+    Variant holder;
+    const Variant& plain = plain_value(v, holder);
     if (plain.is_null() || plain.is_empty())
         return {};
     if (pattern.empty())

@@ -69,11 +69,11 @@ bool operator==(const Variant& a, const Variant& b) {
     return a.data_ == b.data_;
 }
 
-Variant value_of(const Variant& v) {
+Variant value_of(Variant v) {
     // A default property may itself be an object (a field holding an object);
     // follow a bounded chain so that an object answering itself cannot loop.
     constexpr int kMaxDepth = 16;
-    Variant current = v;
+    Variant current = std::move(v);
     for (int depth = 0; current.is_object(); ++depth) {
         if (!current.object())
             throw AutomationError::object_not_set();
@@ -82,6 +82,13 @@ Variant value_of(const Variant& v) {
         current = current.object()->default_value();
     }
     return current;
+}
+
+const Variant& plain_value(const Variant& v, Variant& holder) {
+    if (!v.is_object())
+        return v;
+    holder = value_of(v);
+    return holder;
 }
 
 // ---- numbers ---------------------------------------------------------------
@@ -146,7 +153,8 @@ double round_half_even(double x) {
 
 template <class Int>
 Int to_whole(const Variant& v) {
-    const Variant plain = value_of(v);
+    Variant holder;
+    const Variant& plain = plain_value(v, holder);
     constexpr auto low = std::numeric_limits<Int>::min();
     constexpr auto high = std::numeric_limits<Int>::max();
     if (plain.type() == VarType::I8) {
@@ -197,7 +205,8 @@ bool parse_number(std::string_view text, double& out) {
 
 bool is_numeric(const Variant& v) {
     try {
-        const Variant plain = value_of(v);
+        Variant holder;
+        const Variant& plain = plain_value(v, holder);
         switch (plain.type()) {
         case VarType::I2:
         case VarType::I4:
@@ -218,10 +227,14 @@ bool is_numeric(const Variant& v) {
 int32_t to_long(const Variant& v) { return to_whole<int32_t>(v); }
 int16_t to_integer(const Variant& v) { return to_whole<int16_t>(v); }
 
-double to_double(const Variant& v) { return number_of(value_of(v)); }
+double to_double(const Variant& v) {
+    Variant holder;
+    return number_of(plain_value(v, holder));
+}
 
 bool to_bool(const Variant& v) {
-    const Variant plain = value_of(v);
+    Variant holder;
+    const Variant& plain = plain_value(v, holder);
     if (plain.is_text()) {
         const std::string word = trim(plain.text());
         if (word.size() == 4 && strncasecmp(word.c_str(), "true", 4) == 0)
@@ -254,7 +267,8 @@ std::string double_text(double value) {
 }  // namespace
 
 std::string to_text(const Variant& v) {
-    const Variant plain = value_of(v);
+    Variant holder;
+    const Variant& plain = plain_value(v, holder);
     switch (plain.type()) {
     case VarType::Empty: return {};
     case VarType::Null: throw AutomationError::invalid_use_of_null();

@@ -166,9 +166,13 @@ void ProcedureCatalog::create(const ProcedureDefinition& definition) {
 }
 
 ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
+    if (last_ && name == last_name_)
+        return *last_;
     const std::string key = upper(name);
-    if (auto found = compiled_.find(key); found != compiled_.end())
-        return found->second;
+    if (auto found = compiled_.find(key); found != compiled_.end()) {
+        last_name_ = name;
+        return *(last_ = &found->second);
+    }
 
     const std::string unknown = "Could not find stored procedure '" + name + "'.";
     std::string_view tail;
@@ -189,7 +193,8 @@ ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
                            static_cast<std::size_t>(sqlite3_column_bytes(lookup.get(), i)));
     };
     Procedure procedure = compile(name, column(0), column(1));
-    return compiled_.insert_or_assign(key, std::move(procedure)).first->second;
+    last_name_ = name;
+    return *(last_ = &compiled_.insert_or_assign(key, std::move(procedure)).first->second);
 }
 
 void ProcedureCatalog::roll_back(bool outermost) {
@@ -216,8 +221,8 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
     if (call.arguments.size() < parameters.size())
         raise_provider_error("Procedure " + procedure.name + " expects parameter " +
                              parameters[call.arguments.size()].name + ", which was not supplied.");
-    std::vector<Value> values;
-    values.reserve(parameters.size());
+    std::vector<Value>& values = values_;
+    values.clear();
     for (std::size_t i = 0; i < parameters.size(); ++i)
         values.push_back(convert(procedure.name, parameters[i], call.arguments[i]));
 

@@ -40,6 +40,10 @@ private:
 
     sqlite3* db_;
     std::unordered_map<std::string, Procedure> compiled_;  // by upper-case name
+    // The procedure last called, by its name as written: calls repeat.
+    std::string last_name_;
+    Procedure* last_ = nullptr;
+    std::vector<Value> values_;  // the arguments of the call running
     StatementPtr begin_immediate_, begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
 };
 

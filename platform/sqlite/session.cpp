@@ -277,22 +277,29 @@ private:
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
 };
 
-// The texts a session ran without keeping their statements, remembered by
-// hash. Inline texts mostly carry their own literal values and never come
-// again: a statement is kept only when its text comes back, so that the
-// others are prepared the cheaper way (a statement prepared for keeping stays
-// out of the engine's quick allocator) and do not push kept ones out.
-class TextsSeenOnce {
+// Texts remembered by hash, such as those a session ran without keeping
+// their statements. Inline texts mostly carry their own literal values and
+// never come again: a statement is kept only when its text comes back, so
+// that the others are prepared the cheaper way (a statement prepared for
+// keeping stays out of the engine's quick allocator) and do not push kept
+// ones out.
+class RememberedTexts {
 public:
     // True when the text ran before (a rare collision of hashes only keeps a
     // statement that did not need keeping); otherwise remembers it.
     bool seen_before(std::string_view sql) {
-        const std::size_t hash = std::hash<std::string_view>{}(sql);
-        std::size_t& slot = slots_[hash % kSlots];
-        if (slot == hash)
+        if (seen(sql))
             return true;
-        slot = hash;
+        remember(sql);
         return false;
+    }
+    bool seen(std::string_view sql) const {
+        const std::size_t hash = std::hash<std::string_view>{}(sql);
+        return slots_[hash % kSlots] == hash;
+    }
+    void remember(std::string_view sql) {
+        const std::size_t hash = std::hash<std::string_view>{}(sql);
+        slots_[hash % kSlots] = hash;
     }
 
 private:
@@ -365,21 +372,28 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
+    // A text is read once to find its shape; only a text that has none, or
+    // whose shape the engine refused, is looked up as it stands.
     ado::ResultSet execute(const std::string& sql) {
+        if (parse_procedure_call(sql, call_))
+            return procedures_->call(call_);
+        const ShapeResult shape = shape_text(sql, shaped_);
+        if (shape == ShapeResult::Shaped)
+            if (auto answer = run_by_shape(shaped_))
+                return std::move(*answer);
         if (sqlite3_stmt* cached = statements_->find(sql))
             return run(db_, cached);
-        if (auto call = parse_procedure_call(sql))
-            return procedures_->call(*call);
         if (auto definition = parse_procedure_definition(sql)) {
             procedures_->create(*definition);
             return {};
         }
-        const std::string rewritten = needs_rewrite(sql) ? rewrite_inline_sql(sql) : std::string();
-        const std::string_view engine_sql = rewritten.empty() ? std::string_view(sql) : rewritten;
-        if (shape_into(engine_sql, shaped_))
+        if (shape != ShapeResult::NeedsRewrite)
+            return prepare_and_run(sql, sql);
+        const std::string rewritten = rewrite_inline_sql(sql);
+        if (shape_text(rewritten, shaped_) == ShapeResult::Shaped)
             if (auto answer = run_by_shape(shaped_))
                 return std::move(*answer);
-        return prepare_and_run(sql, engine_sql);
+        return prepare_and_run(sql, rewritten);
     }
 
     const std::string& data_source() const { return data_source_; }
@@ -411,15 +425,20 @@ private:
     }
 
     // Runs a statement whose values were taken out, on the statement kept for
-    // its shape; nullopt when the engine refuses the shape.
+    // its shape; nullopt when the engine refuses the shape. A refused shape is
+    // remembered, so that its text is not read again for nothing.
     std::optional<ado::ResultSet> run_by_shape(const ShapedStatement& shaped) {
         sqlite3_stmt* statement = statements_->find(shaped.text);
         StatementPtr once;
         if (!statement) {
+            if (refused_.seen(shaped.text))
+                return std::nullopt;
             const bool keep = seen_once_.seen_before(shaped.text);
             once = prepare_shape(db_, shaped, keep);
-            if (!once)
+            if (!once) {
+                refused_.remember(shaped.text);
                 return std::nullopt;
+            }
             statement = keep ? statements_->add(shaped.text, std::move(once)) : once.get();
         }
         // The values go with this run only: a text with a ? of its own that
@@ -437,8 +456,11 @@ private:
     sqlite3* db_ = nullptr;
     std::unique_ptr<ProcedureCatalog> procedures_;
     std::unique_ptr<StatementCache> statements_ = std::make_unique<StatementCache>();
-    TextsSeenOnce seen_once_;
-    ShapedStatement shaped_;  // the shape of the statement running, its buffers kept from call to call
+    RememberedTexts seen_once_;
+    RememberedTexts refused_;  // shapes the engine refused
+    // The statement running, read into buffers kept from call to call.
+    ShapedStatement shaped_;
+    ProcedureCall call_;
 };
 
 // Engine connections of closed sessions, kept for the next session on the

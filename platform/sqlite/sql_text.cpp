@@ -480,7 +480,7 @@ bool bindable(const Literal& literal) {
 }
 
 // The words that matter to the shape of a query.
-enum class Keyword { None, Select, Returning, Order, Group, Distinct, From, Clause };
+enum class Keyword { None, Select, Returning, Order, Group, Distinct, From, Clause, Sysdate };
 
 Keyword keyword_of(std::string_view word) {
     switch (word.size()) {
@@ -498,6 +498,8 @@ Keyword keyword_of(std::string_view word) {
             return Keyword::Select;
         return same_word(word, "HAVING") || same_word(word, "EXCEPT") || same_word(word, "VALUES") ? Keyword::Clause
                                                                                                    : Keyword::None;
+    case 7:
+        return same_word(word, "SYSDATE") ? Keyword::Sysdate : Keyword::None;
     case 8:
         return same_word(word, "DISTINCT") ? Keyword::Distinct : Keyword::None;
     case 9:
@@ -514,22 +516,29 @@ std::string_view near(std::string_view text) { return text.substr(0, std::min<st
 }  // namespace
 
 std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
+    ProcedureCall call;
+    if (!parse_procedure_call(sql, call))
+        return std::nullopt;
+    return call;
+}
+
+bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
     std::string_view rest = skip_blanks_and_comments(sql);
     if (starts_with_word(rest, "EXEC"))
         rest.remove_prefix(4);
     else if (starts_with_word(rest, "EXECUTE"))
         rest.remove_prefix(7);
     else
-        return std::nullopt;
+        return false;
 
-    ProcedureCall call;
+    call.arguments.clear();
     rest = skip_spaces(rest);
     std::size_t length = 0;
     while (length < rest.size() && (is_name_char(rest[length]) || rest[length] == '.' || rest[length] == '#'))
         ++length;
     if (length == 0)
         raise_provider_error("A procedure call needs the name of the procedure.");
-    call.procedure = std::string(rest.substr(0, length));
+    call.procedure.assign(rest.substr(0, length));
     rest = skip_spaces(rest.substr(length));
 
     auto finished = [](std::string_view text) {
@@ -539,14 +548,13 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
         return text.empty();
     };
     while (!finished(rest)) {
-        Literal literal;
+        Literal& literal = call.arguments.emplace_back();
         std::size_t used = date_argument(rest, literal);
         if (used == 0)
             used = read_literal(rest, literal);
         if (used == 0)
             raise_provider_error("Procedure " + call.procedure + ": an argument must be a number, a quoted text, a "
                                  "date {ts '...'} or NULL, near '" + std::string(near(rest)) + "'.");
-        call.arguments.push_back(std::move(literal));
         rest = skip_spaces(rest.substr(used));
         if (finished(rest))
             break;
@@ -557,20 +565,26 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
         if (finished(rest))
             raise_provider_error("Procedure " + call.procedure + ": an argument is missing after ','.");
     }
-    return call;
+    return true;
 }
 
 // ---- statements by shape ---------------------------------------------------
 
 bool shape_into(std::string_view sql, ShapedStatement& shaped) {
+    return shape_text(sql, shaped) == ShapeResult::Shaped;
+}
+
+ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
     shaped.text.clear();
     shaped.values.clear();
+    // Where the scan stops early, whether the text needs rewriting is asked apart.
+    const auto unshaped = [&] { return needs_rewrite(sql) ? ShapeResult::NeedsRewrite : ShapeResult::Unshaped; };
     const std::string_view start = skip_blanks_and_comments(sql);
     if (!starts_with_word(start, "SELECT") && !starts_with_word(start, "INSERT") &&
         !starts_with_word(start, "UPDATE") && !starts_with_word(start, "DELETE"))
-        return false;
+        return unshaped();
     if (sql.find('\0') != std::string_view::npos)
-        return false;  // the engine reads a text only up to its first NUL
+        return unshaped();  // the engine reads a text only up to its first NUL
     constexpr std::size_t kMostValues = 999;
     constexpr int kDeepest = 63;
 
@@ -599,7 +613,7 @@ bool shape_into(std::string_view sql, ShapedStatement& shaped) {
                     shaped.values.pop_back();
                 } else {
                     if (shaped.values.size() > kMostValues)
-                        return false;
+                        return unshaped();
                     shaped.text.append(sql.substr(copied, i - copied)).push_back('?');
                     copied = i + length;
                 }
@@ -612,9 +626,12 @@ bool shape_into(std::string_view sql, ShapedStatement& shaped) {
         std::size_t length = is_name_char(c) ? 0 : quoted_length(rest);
         if (length == 0 && is_name_char(c)) {
             if (c == '$')
-                return false;  // a parameter of the text's own
+                return unshaped();  // a parameter of the text's own
             length = name_length(rest);
             const Keyword word = keyword_of(rest.substr(0, length));
+            if (word == Keyword::Sysdate && !(i > 0 && sql[i - 1] == '.') &&
+                !skip_spaces(rest.substr(length)).starts_with('('))
+                return ShapeResult::NeedsRewrite;  // the server clock, written bare
             const uint64_t here = uint64_t{1} << depth;
             if (word == Keyword::Select || (depth == 0 && word == Keyword::Returning))
                 result_columns |= here;
@@ -625,15 +642,17 @@ bool shape_into(std::string_view sql, ShapedStatement& shaped) {
             previous = word;
         } else if (length == 0) {
             length = 1;
+            if (c == '{')
+                return ShapeResult::NeedsRewrite;
             if (c == '?' || c == ':' || c == '@' || c == '#')
-                return false;  // a parameter of the text's own
+                return unshaped();  // a parameter of the text's own
             if (c == ';' && !skip_blanks_and_comments(rest.substr(1)).empty())
-                return false;  // a script
+                return unshaped();  // a script
             if (c == '(' && ++depth > kDeepest)
-                return false;
+                return unshaped();
             if (c == ')') {
                 if (depth == 0)
-                    return false;  // unbalanced: the engine says what is wrong
+                    return unshaped();  // unbalanced: the engine says what is wrong
                 result_columns &= ~(uint64_t{1} << depth);
                 if (--depth < numbered_from)
                     numbered_from = -1;
@@ -645,9 +664,9 @@ bool shape_into(std::string_view sql, ShapedStatement& shaped) {
         i += length;
     }
     if (shaped.values.empty())
-        return false;
+        return ShapeResult::Unshaped;  // nothing to rewrite either: the whole text was read
     shaped.text.append(sql.substr(copied));
-    return true;
+    return ShapeResult::Shaped;
 }
 
 std::optional<ShapedStatement> shape_of(std::string_view sql) {

@@ -62,6 +62,11 @@ std::optional<ShapedStatement> shape_of(std::string_view sql);
 // The same into a statement of the caller's, whose buffers are reused; false
 // where shape_of answers nullopt.
 bool shape_into(std::string_view sql, ShapedStatement& shaped);
+// The same, telling apart a text that is not shaped as it stands because
+// rewrite_inline_sql would change it (its shape is that of the rewritten
+// text), while reading the text only once.
+enum class ShapeResult { Shaped, Unshaped, NeedsRewrite };
+ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped);
 
 struct ProcedureCall {
     std::string procedure;
@@ -73,6 +78,9 @@ struct ProcedureCall {
 // for a quote, dates {ts '...'} or {d '...'} (given as the text inside the
 // quotes), and NULL; anything else raises a provider error.
 std::optional<ProcedureCall> parse_procedure_call(std::string_view sql);
+// The same into a call of the caller's, whose buffers are reused; false when
+// the text is not a procedure call.
+bool parse_procedure_call(std::string_view sql, ProcedureCall& call);
 
 enum class ParameterType { Integer, Real, Text, Date };
 
