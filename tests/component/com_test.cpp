@@ -199,45 +199,6 @@ TEST_F(ZoltObject, CallsByPositionOrWithArgumentsLeftOut) {
     EXPECT_EQ(message, Variant(kItemUnavailable));
 }
 
-// Every method, with an odd value in any one argument and the others Empty
-// (the connection and the kind aside), completes: a Boolean method with a
-// Boolean, a Variant method with the Integer 0 or 10. Nothing is written.
-TEST_F(ZoltObject, AnswersEveryMethodWhateverItsArgumentsHold) {
-    const std::vector<Variant> odd{Variant::null(), Variant("abc"), Variant(1e300), Variant(true),
-                                   Variant(automation::Array{0, {Variant::long_(1)}}), connection};
-    for (const auto& method : zolt_interface().methods) {
-        for (std::size_t position = 0; position < method.parameters.size(); ++position) {
-            for (const Variant& kind : {oracle(), sql_server()}) {
-                for (const Variant& value : odd) {
-                    std::vector<Variant> arguments(method.parameters.size());
-                    for (std::size_t i = 0; i < arguments.size(); ++i) {
-                        if (method.parameters[i] == "InVntConecta_DB")
-                            arguments[i] = connection;
-                        else if (method.parameters[i] == "InVntBanco_Dados")
-                            arguments[i] = kind;
-                    }
-                    arguments[position] = value;
-                    com::DispParams params;
-                    for (Variant& argument : arguments)
-                        params.positional.push_back(&argument);
-                    Variant result;
-                    ASSERT_EQ(object->Invoke(method.dispid, params, &result, nullptr), com::S_OK)
-                        << method.name << " " << method.parameters[position];
-                    if (method.result_kind == "Boolean")
-                        EXPECT_EQ(result.type(), automation::VarType::Bool) << method.name;
-                    else
-                        EXPECT_TRUE(result == Variant(int16_t{10}) || result == Variant(int16_t{0})) << method.name;
-                }
-            }
-        }
-    }
-    const test::TempDatabase fresh;
-    for (const char* table : {"PEDIDO", "PEDIDO_ITEM", "Infra_Operacao", "Infra_Chave"}) {
-        const std::string sql = std::string("SELECT * FROM ") + table;
-        EXPECT_EQ(db.rows(sql), fresh.rows(sql)) << table;
-    }
-}
-
 // ---- Class factory and unloading ---------------------------------------------------
 
 TEST(Exports, OffersAFactoryForZoltOnly) {

@@ -63,30 +63,6 @@ TEST(DatabaseKind, IsComparedWithOracleByTheBasicRule) {
 
 using Frame = ComponentTest;
 
-// RETORNO 0 succeeds and stays on its row for the key; any other value fails
-// without a message and closes; a closed or empty answer writes the message.
-TEST_F(Frame, ReadsTheProcedureAnswer) {
-    struct Case {
-        std::string statement;
-        bool succeeded;
-        int state;
-        std::string message;
-    };
-    const std::vector<Case> cases{
-        {"SELECT 0 AS RETORNO, '' AS MSG_RET, 42 AS PEDIDO_ID", true, 1, "as passed"},
-        {"SELECT 3 AS RETORNO, 'x' AS MSG_RET", false, 0, "as passed"},
-        {"SELECT 0 AS RETORNO, '' AS MSG_RET FROM Infra_IDS WHERE 1 = 0", false, 1, "Falhou."},
-        {"UPDATE Infra_IDS SET ID = ID WHERE 1 = 0", false, 0, "Falhou."},
-    };
-    for (const Case& c : cases) {
-        Variant message("as passed");
-        auto answer = open_statement(Style::WriteReadBack, c.statement, connection);
-        EXPECT_EQ(procedure_succeeded(*answer, message, "Falhou."), c.succeeded) << c.statement;
-        EXPECT_EQ(answer->state(), c.state) << c.statement;
-        EXPECT_EQ(message, Variant(c.message)) << c.statement;
-    }
-}
-
 // Every procedure call failing at its first, a middle or its last argument:
 // the formatter refuses its n-th literal (the validations' duplicate checks
 // write the first three). The trailer names the failing piece's step and ends

@@ -33,24 +33,22 @@ TEST_F(ServerDate, AsksTheServerInEachDialect) {
     }
 }
 
-TEST_F(ServerDate, NoRowAnswersFalseWithItsMessage) {
+// No row answers False with its message. A database error gives the item
+// message, with the trailer for the first user only: the statement is chosen
+// before anything can fail, so the trailer ends with it.
+TEST_F(ServerDate, FailuresAnswerFalseAndLeaveTheDate) {
     db.exec("DELETE FROM Infra_IDS");
     call(oracle());
     EXPECT_FALSE(result);
     EXPECT_EQ(message, Variant("Erro na verificação da data atual."));
-    EXPECT_EQ(date, Variant("unset"));
-}
-
-// The statement is chosen before anything can fail, so every trailer ends with it.
-TEST_F(ServerDate, DatabaseErrorGivesTheItemMessageWithTheTrailerForTheFirstUserOnly) {
     db.exec("DROP TABLE Infra_IDS");
     call(oracle(), Variant::long_(1));
     EXPECT_FALSE(result);
     EXPECT_EQ(message.text(), std::string(kItemUnavailable) + " - TvrZOLT.gVerifica_Data_Atual. ( no such table: "
                                                               "Infra_IDS :  No Nº 20) " + kSysdate);
-    EXPECT_EQ(date, Variant("unset"));
     call(oracle(), Variant::long_(2));
     EXPECT_EQ(message, Variant(kItemUnavailable));
+    EXPECT_EQ(date, Variant("unset"));
 }
 
 }  // namespace

@@ -76,15 +76,6 @@ protected:
                 std::to_string(part) + ", julianday('" + shipping + "'), 1, " + std::to_string(status) + ")");
     }
     Lines rows(const std::string& sql) const { return row_texts(db, sql); }
-    // Items and the write log, keys left out, for comparing two databases.
-    static Lines item_rows(const TempDatabase& database) {
-        Lines lines = row_texts(database, "SELECT PEDIDO_ID, PECA_ID, DATA_EMBARQUE, QTDE_PEDIDA, TAB_STATUS_ID "
-                                          "FROM PEDIDO_ITEM ORDER BY PEDIDO_ID, PECA_ID, DATA_EMBARQUE, TAB_STATUS_ID");
-        for (const auto& line :
-             row_texts(database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID FROM Infra_Operacao ORDER BY OPERACAO_ID"))
-            lines.push_back("log " + line);
-        return lines;
-    }
 };
 
 }  // namespace zolt::test

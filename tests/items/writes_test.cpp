@@ -118,7 +118,8 @@ TEST_F(ItemWrites, AnswersThatRefuseOrAreMissing) {
     EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
     EXPECT_EQ(c.message, Variant("as passed"));
     EXPECT_TRUE(c.new_id.is_empty());
-    EXPECT_EQ(item_rows(db), item_rows(TempDatabase()));
+    EXPECT_EQ(item(6), "");
+    EXPECT_TRUE(log().empty());
 
     db.exec("INSERT INTO Infra_Chave VALUES ('PEDIDO_ITEM_ID', 5)");
     EXPECT_EQ(rows("EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   {ts '2030-03-10 10:30:00'}, 302, 2, 40, 1, 2"),
