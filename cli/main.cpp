@@ -16,9 +16,13 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"init", R"(init --db PATH [--sample] [--force]
+    {"init", R"(init --db PATH|CONNECTION [--sample] [--force]
     Create a database file with the schema and the stored procedures, and
     with --sample the sample data. An existing file is kept unless --force.
+    Given the connection string of a PostgreSQL server ("Provider=ODBC;
+    Driver={PostgreSQL Unicode};Server=...;Port=...;Database=...;Uid=...;
+    Pwd=..."), create the same there; a database that already holds the
+    schema is kept unless --force.
 )"},
     {"register", R"(register
     Register TvrZOLT22.ZOLT (calls DllRegisterServer of libTvrZOLT22.so).
@@ -153,6 +157,13 @@ int run_init(const Options& options) {
     const std::string path = options.value("--db");
     const bool sample = options.flags.contains("--sample");
     const bool force = options.flags.contains("--force");
+    if (path.find('=') != std::string::npos) {
+        // A connection string: an embedded database it names, or a server.
+        db::create_database_on(path, sample, force);
+        std::cout << "Created the database on " << hide_passwords(path) << (sample ? " with the sample data" : "")
+                  << '\n';
+        return kExitOk;
+    }
     if (!force && std::filesystem::exists(path)) throw CommandError(path + " already exists (--force replaces it)");
     db::create_database(path, sample, force);
     std::cout << "Created " << hide_passwords(path) << (sample ? " with the sample data" : "") << '\n';

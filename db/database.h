@@ -12,6 +12,12 @@ namespace zolt::db {
 // automation::AutomationError.
 void create_database(const std::string& path, bool sample, bool overwrite = false);
 
+// The same on the database a connection string names: an embedded database
+// file, or the schema, routines and key counters on a PostgreSQL server
+// (where an existing schema is refused unless overwrite is set, and then
+// replaced).
+void create_database_on(const std::string& connection_string, bool sample, bool overwrite = false);
+
 // "Provider=SQLite;Data Source=<path>"
 std::string connection_string(const std::string& path);
 

@@ -17,4 +17,13 @@ extern const std::string_view sample;
 extern const Script procedures[];
 extern const std::size_t procedure_count;
 
+// A PostgreSQL server: its schema, what removes it, and the stored routines
+// in file-name order.
+namespace postgresql {
+extern const std::string_view schema;
+extern const std::string_view drop;
+extern const Script routines[];
+extern const std::size_t routine_count;
+}  // namespace postgresql
+
 }  // namespace zolt::db::scripts

@@ -6,9 +6,11 @@
 set -euo pipefail
 
 # python3-dev and pybind11-dev build the Python module; dpkg-dev and file make
-# the Debian package (dpkg-shlibdeps finds its dependencies).
+# the Debian package (dpkg-shlibdeps finds its dependencies); unixodbc-dev,
+# odbc-postgresql and postgresql serve the component on a database server and
+# its tests.
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev sqlite3
-          python3-dev pybind11-dev dpkg-dev file)
+          python3-dev pybind11-dev dpkg-dev file unixodbc-dev odbc-postgresql postgresql)
 if [ "${1:-}" = fuzz ]; then
     packages+=(clang-14 libclang-rt-14-dev)
 fi

@@ -40,7 +40,7 @@ bool KeyGeneratorService::RecordOperation(std::string& kind, int32_t& entity, in
             .session()
             .execute("INSERT INTO Infra_Operacao (ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA) VALUES (" +
                      std::to_string(entity) + ", " + std::to_string(operation) + ", " + std::to_string(user_id) +
-                     ", " + std::to_string(key) + ", julianday('now', 'localtime'))");
+                     ", " + std::to_string(key) + ", getdate())");
         return true;
     } catch (const automation::AutomationError&) {
         message = "Não foi possível registrar a operação.";

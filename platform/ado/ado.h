@@ -29,6 +29,8 @@ public:
     // The value of a key, or "" when it is absent.
     std::string get(std::string_view key) const;
     const std::string& text() const { return text_; }
+    // Every key and value, in the order written.
+    const std::vector<std::pair<std::string, std::string>>& pairs() const { return pairs_; }
 
 private:
     std::string text_;

@@ -1,0 +1,22 @@
+// The client-server path of the data layer: a provider over the ODBC driver
+// manager, reached with "Provider=ODBC;Driver={...};Server=...;Port=...;
+// Database=...;Uid=...;Pwd=..." or "Provider=ODBC;DSN=...". Every key other
+// than Provider and the two timeouts goes to the driver as it stands.
+//   Connect Timeout=N  seconds a login may take (default 15)
+//   Command Timeout=N  seconds a statement may take (default 30)
+// Connections are pooled per connection string inside the process; one that
+// the server has dropped is found out and replaced.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zolt::odbc {
+
+inline constexpr const char* kProviderName = "ODBC";
+
+// The connection string with the value of every password key (Pwd,
+// Password) replaced by "***", fit to be shown.
+std::string hide_password(std::string_view connection_string);
+
+}  // namespace zolt::odbc
