@@ -41,11 +41,15 @@ server_start() {
         tail -n 5 "$server_dir/initdb.log" >&2
         return 1
     fi
+    # The settings go into the cluster's own configuration, so that a plain
+    # pg_ctl start or restart (as the tests do) brings the same server back.
+    server_as_owner sh -c "echo \"include = 'zolt.conf'\" >> '$server_dir/data/postgresql.conf'"
     local port started=""
     for port in $(seq "${ZOLT_PG_PORT:-55432}" "$(( ${ZOLT_PG_PORT:-55432} + 20 ))"); do
+        printf '%s\n' "listen_addresses = '127.0.0.1'" "port = $port" "unix_socket_directories = '$server_dir'" \
+            "fsync = off" "synchronous_commit = off" "full_page_writes = off" "max_connections = 200" |
+            server_as_owner sh -c "cat > '$server_dir/data/zolt.conf'"
         if server_as_owner "$server_bin/pg_ctl" -D "$server_dir/data" -l "$server_dir/server.log" -w -t 60 start \
-            -o "-c listen_addresses=127.0.0.1 -c port=$port -c unix_socket_directories=$server_dir
-                -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
             >/dev/null 2>&1; then
             started=$port
             break
@@ -58,7 +62,7 @@ server_start() {
     fi
     export ZOLT_PG_ADMIN="host=$server_dir port=$started user=postgres dbname=postgres"
     server_as_owner "$server_bin/psql" -X -q -v ON_ERROR_STOP=1 "$ZOLT_PG_ADMIN" \
-        -c "CREATE ROLE zolt LOGIN PASSWORD '$password'" -c "CREATE DATABASE zolt OWNER zolt" >/dev/null || return 1
+        -c "CREATE ROLE zolt LOGIN CREATEDB PASSWORD '$password'" -c "CREATE DATABASE zolt OWNER zolt" >/dev/null || return 1
     export ZOLT_PG_ADMIN="host=$server_dir port=$started user=postgres dbname=zolt"
     export ZOLT_PG="Provider=ODBC;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$started;Database=zolt;Uid=zolt;Pwd=$password"
     # What a test runs to stop, start or restart the server: $ZOLT_PG_CTL stop ...

@@ -1,0 +1,64 @@
+#include "tests/support/server.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <regex>
+#include <stdexcept>
+
+#include "db/database.h"
+
+namespace zolt::test {
+
+std::string server_connection_string() {
+    const char* text = std::getenv("ZOLT_PG");
+    return text ? text : "";
+}
+
+void control_server(const std::string& action) {
+    const char* command = std::getenv("ZOLT_PG_CTL");
+    if (!command)
+        throw std::runtime_error("$ZOLT_PG_CTL is not set");
+    if (std::system((std::string(command) + " " + action + " >/dev/null 2>&1").c_str()) != 0)
+        throw std::runtime_error("pg_ctl " + action + " failed");
+}
+
+namespace {
+
+void on_main_database(const std::string& sql) { ado::Connection(server_connection_string()).session().execute(sql); }
+
+}  // namespace
+
+ServerDatabase::ServerDatabase(bool sample) {
+    static std::atomic<int> count{0};
+    name_ = "zolt_test_" + std::to_string(getpid()) + "_" + std::to_string(++count);
+    connection_string_ = std::regex_replace(server_connection_string(), std::regex("Database=[^;]*"), "Database=" + name_);
+    on_main_database("CREATE DATABASE " + name_);
+    try {
+        db::create_database_on(connection_string_, sample);
+    } catch (...) {
+        on_main_database("DROP DATABASE " + name_ + " WITH (FORCE)");
+        throw;
+    }
+}
+
+ServerDatabase::~ServerDatabase() {
+    try {
+        on_main_database("DROP DATABASE " + name_ + " WITH (FORCE)");
+    } catch (const std::exception&) {
+        // a server that is down keeps it; the cluster is thrown away anyway
+    }
+}
+
+std::shared_ptr<ado::Connection> ServerDatabase::connect() const {
+    return std::make_shared<ado::Connection>(connection_string_);
+}
+
+void ServerDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
+
+std::vector<std::vector<automation::Variant>> ServerDatabase::rows(const std::string& sql) const {
+    return connect()->session().execute(sql).rows;
+}
+
+}  // namespace zolt::test
