@@ -3,7 +3,9 @@
 #   show "What this call shows" METHOD [zolt call options...]
 # `show` adds --db with the demo database, prints a heading, the command and
 # the component's answer, and keeps going when the method reports a failure.
-# A scenario can be run on its own after scripts/demo.sh has run once.
+# `run_sql` runs a statement on the demo database as another part of the
+# application would. A scenario can be run on its own after scripts/demo.sh
+# has run once (on the embedded database).
 
 demo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 demo_build="${ZOLT_BUILD:-$demo_root/build}"
@@ -24,12 +26,15 @@ shell_word() {
     fi
 }
 
+# The demo database as shown: a server's password is not.
+shown_db="$(printf '%s' "$ZOLT_DEMO_DB" | sed -E 's/((^|;)[[:space:]]*(Pwd|Password)[[:space:]]*=)[^;]*/\1***/I')"
+
 show() {
     local title="$1" method="$2"
     shift 2
     printf '\n--- %s\n$ zolt call %s' "$title" "$method"
     local word
-    for word in --db "$ZOLT_DEMO_DB" "$@"; do
+    for word in --db "$shown_db" "$@"; do
         printf ' %s' "$(shell_word "$word")"
     done
     printf '\n'
@@ -37,5 +42,16 @@ show() {
     "$ZOLT" call "$method" --db "$ZOLT_DEMO_DB" "$@" | sed 's/^/    /' || status=$?
     if [ "$status" -ne 0 ]; then
         printf '    (exit status %s)\n' "$status"
+    fi
+}
+
+run_sql() {
+    if [ -n "${ZOLT_PG_ADMIN:-}" ]; then
+        source "$demo_root/scripts/server-lib.sh"
+        printf '$ psql -c %s\n' "$(shell_word "$1")"
+        server_psql -c "$1"
+    else
+        printf '$ sqlite3 %s %s\n' "$(shell_word "$ZOLT_DEMO_DB")" "$(shell_word "$1")"
+        sqlite3 "$ZOLT_DEMO_DB" "$1"
     fi
 }

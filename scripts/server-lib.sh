@@ -2,8 +2,11 @@
 # benchmarks on the server (source it):
 #   server_start    initdb in a new temporary folder, start on a free port of
 #                   127.0.0.1, create the role and database zolt; exports
-#                   ZOLT_PG (the component's connection string) and
-#                   ZOLT_PG_ADMIN (a psql connection string of the superuser)
+#                   ZOLT_PG (the component's connection string), ZOLT_PG_CTL
+#                   (pg_ctl on the cluster, as its owner) and ZOLT_PG_ADMIN (a
+#                   psql connection string of the superuser). On failure it
+#                   answers non-zero with the reason, one line, in
+#                   $server_problem
 #   server_stop     stop the cluster and remove its folder (safe to call twice)
 #   server_psql ... psql as the superuser on the zolt database
 # Under root the cluster runs as the postgres user. Its data is thrown away,
@@ -11,6 +14,7 @@
 
 server_bin="${ZOLT_PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)}"
 server_dir=""
+server_problem=""
 
 # Runs a command as the user that owns the cluster.
 server_as_owner() {
@@ -23,11 +27,11 @@ server_as_owner() {
 
 server_start() {
     if [ -z "$server_bin" ] || [ ! -x "$server_bin/initdb" ]; then
-        echo "server: no PostgreSQL server installed (Debian package postgresql)" >&2
+        server_problem="no PostgreSQL server is installed (Debian package postgresql)"
         return 1
     fi
     if [ "$(id -u)" -eq 0 ] && ! id postgres >/dev/null 2>&1; then
-        echo "server: running as root, but there is no postgres user to run the server as" >&2
+        server_problem="running as root, but there is no postgres user to run the server as"
         return 1
     fi
     server_dir="$(mktemp -d "${TMPDIR:-/tmp}/zolt-pg.XXXXXX")"
@@ -37,8 +41,7 @@ server_start() {
     server_as_owner sh -c "echo '$password' > '$server_dir/pwfile'"
     if ! server_as_owner "$server_bin/initdb" -D "$server_dir/data" -U postgres --pwfile="$server_dir/pwfile" \
         --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >"$server_dir/initdb.log" 2>&1; then
-        echo "server: initdb failed:" >&2
-        tail -n 5 "$server_dir/initdb.log" >&2
+        server_problem="initdb failed: $(tail -n 1 "$server_dir/initdb.log")"
         return 1
     fi
     # The settings go into the cluster's own configuration, so that a plain
@@ -56,13 +59,13 @@ server_start() {
         fi
     done
     if [ -z "$started" ]; then
-        echo "server: the cluster did not start:" >&2
-        tail -n 5 "$server_dir/server.log" >&2
+        server_problem="the cluster did not start: $(tail -n 1 "$server_dir/server.log" 2>/dev/null)"
         return 1
     fi
     export ZOLT_PG_ADMIN="host=$server_dir port=$started user=postgres dbname=postgres"
     server_as_owner "$server_bin/psql" -X -q -v ON_ERROR_STOP=1 "$ZOLT_PG_ADMIN" \
-        -c "CREATE ROLE zolt LOGIN CREATEDB PASSWORD '$password'" -c "CREATE DATABASE zolt OWNER zolt" >/dev/null || return 1
+        -c "CREATE ROLE zolt LOGIN CREATEDB PASSWORD '$password'" -c "CREATE DATABASE zolt OWNER zolt" >/dev/null 2>&1 ||
+        { server_problem="the role and database zolt could not be created"; return 1; }
     export ZOLT_PG_ADMIN="host=$server_dir port=$started user=postgres dbname=zolt"
     export ZOLT_PG="Provider=ODBC;Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$started;Database=zolt;Uid=zolt;Pwd=$password"
     # What a test runs to stop, start or restart the server: $ZOLT_PG_CTL stop ...

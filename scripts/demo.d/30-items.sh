@@ -13,12 +13,6 @@ number_in_answer() {
     sed -n "s/.*\"$1\": {[^}]*\"v\":\([0-9][0-9]*\).*/\1/p" "$answer"
 }
 
-# Runs one statement on the demo database, as another part of the application would.
-run_sql() {
-    printf '$ sqlite3 %s %s\n' "$(shell_word "$ZOLT_DEMO_DB")" "$(shell_word "$1")"
-    sqlite3 "$ZOLT_DEMO_DB" "$1"
-}
-
 # An item's arguments as JSON: item_args DATE PART ORDER QUANTITY [ITEM].
 item_args() {
     local json="{\"InVntData_Embarque\": \"$1\", \"InVntPeca_ID\": $2, \"InVntPedido_ID\": $3, \"InVntQtde_Pedida\": $4"
