@@ -4,11 +4,16 @@
 // characters whatever the locale.
 #include "platform/odbc/driver.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "platform/odbc/odbc.h"
 
 namespace zolt::odbc {
 
@@ -199,6 +204,39 @@ Variant exact_value(const std::string& text) {
 
 }  // namespace
 
+// ---- statement capture ---------------------------------------------------------
+
+namespace {
+
+struct Capture {
+    std::atomic<bool> on{false};
+    std::mutex mutex;
+    std::vector<std::string> texts;
+};
+
+Capture& captured() {
+    static Capture capture;
+    return capture;
+}
+
+}  // namespace
+
+namespace capture {
+
+void start() {
+    std::lock_guard lock(captured().mutex);
+    captured().texts.clear();
+    captured().on = true;
+}
+
+std::vector<std::string> stop() {
+    std::lock_guard lock(captured().mutex);
+    captured().on = false;
+    return std::exchange(captured().texts, {});
+}
+
+}  // namespace capture
+
 // ---- links -------------------------------------------------------------------
 
 Link::Link(std::shared_ptr<const LinkSettings> settings) : settings_(std::move(settings)) {
@@ -260,6 +298,10 @@ ado::ResultSet Link::execute(const std::string& sql) {
         SQLHSTMT statement;
         ~CloseOnExit() { SQLFreeStmt(statement, SQL_CLOSE); }
     } close{statement_};
+    if (captured().on) {
+        std::lock_guard lock(captured().mutex);
+        captured().texts.push_back(sql);
+    }
     std::u16string text = to_utf16(sql);
     SQLRETURN rc = SQLExecDirectW(statement_, wide(text), static_cast<SQLINTEGER>(text.size()));
     last_used_ = std::chrono::steady_clock::now();

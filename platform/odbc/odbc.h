@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zolt::odbc {
 
@@ -18,5 +19,13 @@ inline constexpr const char* kProviderName = "ODBC";
 // The connection string with the value of every password key (Pwd,
 // Password) replaced by "***", fit to be shown.
 std::string hide_password(std::string_view connection_string);
+
+// Every statement text sent to a driver while the capture is on, as the
+// driver received it, from every connection of the process in order (the
+// benchmark on the server replays them).
+namespace capture {
+void start();
+std::vector<std::string> stop();
+}  // namespace capture
 
 }  // namespace zolt::odbc
