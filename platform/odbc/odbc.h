@@ -16,10 +16,6 @@ namespace zolt::odbc {
 
 inline constexpr const char* kProviderName = "ODBC";
 
-// The connection string with the value of every password key (Pwd,
-// Password) replaced by "***", fit to be shown.
-std::string hide_password(std::string_view connection_string);
-
 // Every statement text sent to a driver while the capture is on, as the
 // driver received it, from every connection of the process in order (the
 // benchmark on the server replays them).

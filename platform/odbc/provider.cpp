@@ -191,16 +191,4 @@ private:
 
 }  // namespace
 
-std::string hide_password(std::string_view connection_string) {
-    std::string shown(connection_string);
-    const ado::ConnectionString parsed(connection_string);
-    for (const auto& [key, value] : parsed.pairs()) {
-        if (!is_password_key(key) || value.empty())
-            continue;
-        for (std::size_t at = 0; (at = shown.find(value, at)) != std::string::npos; at += 3)
-            shown.replace(at, value.size(), "***");
-    }
-    return shown;
-}
-
 }  // namespace zolt::odbc
