@@ -47,17 +47,17 @@ TempDatabase::~TempDatabase() {
 
 std::string TempDatabase::connection_string() const { return db::connection_string(path_); }
 
-std::shared_ptr<ado::Connection> TempDatabase::connect() const {
+std::shared_ptr<ado::Connection> TestDatabase::connect() const {
     return std::make_shared<ado::Connection>(connection_string());
 }
 
-void TempDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
+void TestDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
 
-std::vector<std::vector<Variant>> TempDatabase::rows(const std::string& sql) const {
+std::vector<std::vector<Variant>> TestDatabase::rows(const std::string& sql) const {
     return connect()->session().execute(sql).rows;
 }
 
-Variant TempDatabase::scalar(const std::string& sql) const {
+Variant TestDatabase::scalar(const std::string& sql) const {
     auto all = rows(sql);
     if (all.empty() || all.front().empty())
         return Variant();

@@ -19,23 +19,30 @@ namespace zolt::test {
 
 using automation::Variant;
 
-// A database file in a fresh temporary folder, with schema, procedures and
-// (unless told otherwise) the sample data; removed with the object.
-class TempDatabase {
+// A database the tests run on, reached through its connection string.
+class TestDatabase {
 public:
-    explicit TempDatabase(bool sample = true);
-    ~TempDatabase();
-    TempDatabase(const TempDatabase&) = delete;
-    TempDatabase& operator=(const TempDatabase&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string connection_string() const;  // "Provider=SQLite;Data Source=<path>"
+    virtual ~TestDatabase() = default;
+    virtual std::string connection_string() const = 0;
     std::shared_ptr<ado::Connection> connect() const;
 
     // Direct access on a connection of its own, to set up and check rows.
     void exec(const std::string& sql) const;
     std::vector<std::vector<Variant>> rows(const std::string& sql) const;
     Variant scalar(const std::string& sql) const;  // first column of the first row; Empty when none
+};
+
+// A database file in a fresh temporary folder, with schema, procedures and
+// (unless told otherwise) the sample data; removed with the object.
+class TempDatabase : public TestDatabase {
+public:
+    explicit TempDatabase(bool sample = true);
+    ~TempDatabase() override;
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string connection_string() const override;  // "Provider=SQLite;Data Source=<path>"
 
 private:
     std::string folder_;

@@ -88,7 +88,7 @@ Variant object_holding(Variant value) {
     return Variant(automation::ObjectPtr(std::make_shared<HeldValue>(std::move(value))));
 }
 
-std::vector<std::string> row_texts(const TempDatabase& db, const std::string& sql) {
+std::vector<std::string> row_texts(const TestDatabase& db, const std::string& sql) {
     std::vector<std::string> lines;
     for (const auto& row : db.rows(sql)) {
         std::string line;
@@ -99,7 +99,7 @@ std::vector<std::string> row_texts(const TempDatabase& db, const std::string& sq
     return lines;
 }
 
-std::string error_of(const TempDatabase& db, const std::string& statement) {
+std::string error_of(const TestDatabase& db, const std::string& statement) {
     try {
         ado::Recordset recordset;
         recordset.open(Variant(statement), Variant(db.connection_string()));

@@ -22,10 +22,10 @@ std::string error_text(const std::function<void()>& call);
 Variant object_holding(Variant value);
 
 // The rows a query answers, each as "a|b|c" (Null as NULL).
-std::vector<std::string> row_texts(const TempDatabase& db, const std::string& sql);
+std::vector<std::string> row_texts(const TestDatabase& db, const std::string& sql);
 
 // The description of the error a statement raises on a connection of its own.
-std::string error_of(const TempDatabase& db, const std::string& statement);
+std::string error_of(const TestDatabase& db, const std::string& statement);
 
 // Puts a key generator in place that writes every call into `calls` as one
 // line ("NextKey|kind|user|1|TOVREL|N|Empty|connection|column" and

@@ -51,14 +51,4 @@ ServerDatabase::~ServerDatabase() {
     }
 }
 
-std::shared_ptr<ado::Connection> ServerDatabase::connect() const {
-    return std::make_shared<ado::Connection>(connection_string_);
-}
-
-void ServerDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
-
-std::vector<std::vector<automation::Variant>> ServerDatabase::rows(const std::string& sql) const {
-    return connect()->session().execute(sql).rows;
-}
-
 }  // namespace zolt::test

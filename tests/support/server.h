@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ado/ado.h"
-#include "platform/automation/variant.h"
+#include "tests/support/fixture.h"
 
 namespace zolt::test {
 
@@ -27,19 +26,14 @@ void control_server(const std::string& action);
 
 // A database of its own on the server, made with zolt's own schema (and the
 // sample data unless told otherwise); dropped with the object.
-class ServerDatabase {
+class ServerDatabase : public TestDatabase {
 public:
     explicit ServerDatabase(bool sample = true);
-    ~ServerDatabase();
+    ~ServerDatabase() override;
     ServerDatabase(const ServerDatabase&) = delete;
     ServerDatabase& operator=(const ServerDatabase&) = delete;
 
-    const std::string& connection_string() const { return connection_string_; }
-    std::shared_ptr<ado::Connection> connect() const;
-
-    // Direct access on a connection of its own, to set up and check rows.
-    void exec(const std::string& sql) const;
-    std::vector<std::vector<automation::Variant>> rows(const std::string& sql) const;
+    std::string connection_string() const override { return connection_string_; }
 
 private:
     std::string name_;

@@ -1,0 +1,133 @@
+#include "tests/support/parity.h"
+
+#include <algorithm>
+
+#include "tests/support/helpers.h"
+
+namespace zolt::test {
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
+    return Variant(automation::make_date(year, month, day_of_month, hour, minute));
+}
+
+}  // namespace
+
+// Odd values on the way: fractional ids and quantities (converted to whole
+// numbers, halves to even), a missing status or user, unknown ids, and key
+// counters fallen behind their tables (the insertion fails once, the next one
+// gets a new key). The inline dialect's kind comes as a field holding
+// "ORACLE". Only the log's time, and the client of an order, may differ: the
+// order procedures take no client, so theirs keep the one they had (none for
+// a new order).
+void expect_dialect_parity(const Invoke& invoke, const TestDatabase& db, const TestDatabase& procedures_db) {
+    struct Call {
+        std::string before;  // SQL run on both databases first
+        std::string method;
+        Arguments arguments;
+        int16_t result;
+    };
+    const std::string orders_behind = "UPDATE Infra_Chave SET ULTIMO_VALOR = 3 WHERE NOME_COLUNA = 'PEDIDO_ID'";
+    const std::string items_behind = "UPDATE Infra_Chave SET ULTIMO_VALOR = 5 WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'";
+    const Arguments new_order{{"InVntTab_Status_ID", Variant::long_(1)},
+                              {"InVntNum_Pedido_Externo", Variant("PRG-0010")},
+                              {"InVntFornecedor_ID", Variant::long_(103)},
+                              {"InVntCliente_ID", Variant::long_(201)}};
+    const Arguments new_item{{"InVntData_Embarque", day(2030, 3, 11)},
+                             {"InVntPeca_ID", Variant::long_(303)},
+                             {"InVntPedido_ID", Variant::long_(1)},
+                             {"InVntQtde_Pedida", Variant::long_(40)}};
+    Arguments without_user = new_order;
+    without_user.emplace_back("invntUsuario_Internet_ID", Variant());
+    const std::vector<Call> calls{
+        {"", "gInclui_Campos_PEDIDO",
+         {{"InVntTab_Status_ID", Variant()},
+          {"InVntNum_Pedido_Externo", Variant("PRG-'9")},
+          {"InVntFornecedor_ID", Variant(102.5)},
+          {"InVntCliente_ID", Variant::long_(202)}},
+         0},
+        {orders_behind, "gInclui_Campos_PEDIDO", new_order, 10},
+        {"", "gInclui_Campos_PEDIDO", new_order, 0},
+        {"", "gInclui_Campos_PEDIDO", without_user, 10},
+        {"", "gAltera_Campos_PEDIDO",
+         {{"InVntPedido_ID", Variant::long_(99)},
+          {"InVntTab_Status_ID", Variant(2.5)},
+          {"InVntNum_Pedido_Externo", Variant("PRG-0099")},
+          {"InVntFornecedor_ID", Variant::long_(101)},
+          {"InVntCliente_ID", Variant::long_(201)}},
+         0},
+        {"", "gAltera_Campos_PEDIDO",
+         {{"InVntPedido_ID", Variant("3")},
+          {"InVntNum_Pedido_Externo", Variant("PRG-0003")},
+          {"InVntFornecedor_ID", Variant(101.5)},
+          {"InVntCliente_ID", Variant::long_(202)},
+          {"invntUsuario_Internet_ID", Variant()}},
+         0},
+        {"", "gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant(2.5)}}, 0},
+        {"", "gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant::long_(98)}}, 0},
+        {"", "gInclui_Campos_PEDIDO_ITEM",
+         {{"InVntData_Embarque", day(2030, 3, 10, 10, 30)},
+          {"InVntPeca_ID", Variant(302.5)},
+          {"InVntPedido_ID", Variant("1.5")},
+          {"InVntQtde_Pedida", Variant(2.5)}},
+         0},
+        {items_behind, "gInclui_Campos_PEDIDO_ITEM", new_item, 10},
+        {"", "gInclui_Campos_PEDIDO_ITEM", new_item, 0},
+        {"", "gAltera_Campos_PEDIDO_ITEM",
+         {{"InVntPedido_Item_ID", Variant::long_(7)},
+          {"InVntData_Embarque", day(2030, 3, 12, 15, 45)},
+          {"InVntPeca_ID", Variant::long_(303)},
+          {"InVntPedido_ID", Variant::long_(1)},
+          {"InVntQtde_Pedida", Variant(7.5)}},
+         0},
+        {"", "gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant::long_(97)}}, 0},
+        {"", "gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant(1.5)}}, 0},
+    };
+
+    const std::vector<std::pair<Variant, const TestDatabase*>> dialects{{object_holding(Variant("ORACLE")), &db},
+                                                                         {Variant("SQLSERVER"), &procedures_db}};
+    for (const auto& [kind, database] : dialects) {
+        const Variant caller(automation::ObjectPtr(database->connect()));
+        for (const Call& call : calls) {
+            if (!call.before.empty())
+                database->exec(call.before);
+            Arguments arguments = call.arguments;
+            if (std::ranges::find(arguments, "invntUsuario_Internet_ID", &Arguments::value_type::first) ==
+                arguments.end())
+                arguments.emplace_back("invntUsuario_Internet_ID", Variant::long_(7));
+            arguments.insert(arguments.end(), {{"InVntConecta_DB", caller},
+                                               {"outvntMsg_Ret", Variant()},
+                                               {"InVntBanco_Dados", kind}});
+            EXPECT_EQ(invoke(call.method, arguments), Variant::integer(call.result))
+                << call.method << " in " << automation::to_text(kind);
+        }
+    }
+
+    // Compared as values, so that a number stored as REAL where an INTEGER
+    // belongs shows.
+    for (const std::string sql : {"SELECT PEDIDO_ID, EMPRESA_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID "
+                                  "FROM PEDIDO ORDER BY PEDIDO_ID",
+                                  "SELECT * FROM PEDIDO_ITEM ORDER BY PEDIDO_ITEM_ID",
+                                  "SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA",
+                                  "SELECT OPERACAO_ID, ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao "
+                                  "ORDER BY OPERACAO_ID"})
+        EXPECT_EQ(db.rows(sql), procedures_db.rows(sql)) << sql;
+
+    // What the calls left, the same in both.
+    EXPECT_EQ(row_texts(db, "SELECT * FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY PEDIDO_ID"),
+              (Lines{"2|1|2|PRG-0002|102|202", "3|1|1|PRG-0003|102|202", "4|1|1|PRG-'9|102|202",
+                     "5|1|1|PRG-0010|103|201"}));
+    EXPECT_EQ(row_texts(db, "SELECT * FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 2 OR PEDIDO_ITEM_ID >= 6 ORDER BY 1"),
+              (Lines{"2|1|302|15/01/2030 14:30:00|50|2", "6|2|302|10/03/2030 10:30:00|2|509",
+                     "7|1|303|12/03/2030 15:45:00|8|509"}));
+    EXPECT_EQ(row_texts(db, "SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA"), (Lines{"PEDIDO_ID|5", "PEDIDO_ITEM_ID|7"}));
+    EXPECT_EQ(row_texts(db, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao ORDER BY OPERACAO_ID"),
+              (Lines{"172|1|7|4", "172|1|7|5", "172|2|7|99", "172|2|0|3", "260|1|7|6", "260|1|7|7", "260|2|7|7"}));
+    EXPECT_EQ(row_texts(procedures_db, "SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY PEDIDO_ID"),
+              (Lines{"3|201", "4|NULL", "5|NULL"}));
+}
+
+}  // namespace zolt::test
