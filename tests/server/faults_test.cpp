@@ -99,7 +99,12 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
     control_server("start");
     EXPECT_FALSE(stopped.result);
     EXPECT_LT(stopped.took, 10s);
-    EXPECT_NE(words_of(stopped.message).find("127.0.0.1"), std::string::npos) << stopped.message;
+    // A connection used at once is found dead on sending; one idle a while is
+    // checked first and replaced, and then the new login is refused.
+    const std::string words = words_of(stopped.message);
+    EXPECT_TRUE(words.find("The connection is down") != std::string::npos ||
+                words.find("127.0.0.1") != std::string::npos)
+        << stopped.message;
 
     auto insert_order = [&](const char* number) {
         Variant status = Variant::long_(1), external(number), supplier = Variant::long_(103), id, user = Variant::long_(1),
