@@ -115,7 +115,10 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
         EXPECT_EQ(result, Variant::integer(0)) << (message.is_text() ? message.text() : "");
     };
     insert_order("PRG-0100");
+    // A link is asked whether it is alive once it has been idle a quarter of a
+    // second; a restart can be quicker than that, so the call waits it out.
     control_server("restart -m fast");
+    std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(server_date(connection).result);
     insert_order("PRG-0101");
     EXPECT_EQ(server->rows("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'PRG-01%'")[0][0],
