@@ -4,8 +4,14 @@
 // characters whatever the locale.
 #include "platform/odbc/driver.h"
 
+#include <dirent.h>
+#include <poll.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -24,6 +30,49 @@ namespace {
 // A link unused for longer than this is asked whether it is still alive
 // before its next statement.
 constexpr auto kIdleBeforeCheck = std::chrono::milliseconds(250);
+
+// ---- sockets -----------------------------------------------------------------
+
+// The process's open sockets.
+std::vector<int> open_sockets() {
+    std::vector<int> sockets;
+    DIR* folder = opendir("/proc/self/fd");
+    if (folder == nullptr)
+        return sockets;
+    const int own = dirfd(folder);
+    while (const dirent* entry = readdir(folder)) {
+        struct stat status{};
+        const int fd = std::atoi(entry->d_name);
+        if (entry->d_name[0] != '.' && fd != own && fstat(fd, &status) == 0 && S_ISSOCK(status.st_mode))
+            sockets.push_back(fd);
+    }
+    closedir(folder);
+    return sockets;
+}
+
+// The one socket among after that is not among before, or -1. Another
+// thread's login at the same moment can blur the difference; the socket is
+// only ever polled, so a wrong one costs at most a needless check.
+int new_socket(const std::vector<int>& before, const std::vector<int>& after) {
+    int found = -1;
+    for (const int fd : after) {
+        if (std::find(before.begin(), before.end(), fd) != before.end())
+            continue;
+        if (found != -1)
+            return -1;
+        found = fd;
+    }
+    return found;
+}
+
+// Whether the server wrote to an idle link or closed it: a server that ends
+// a session (a shutdown, a terminated backend) says so and hangs up.
+bool server_spoke(int socket) {
+    if (socket < 0)
+        return false;
+    pollfd watch{socket, POLLIN | POLLRDHUP, 0};
+    return poll(&watch, 1, 0) > 0;
+}
 
 // ---- texts -----------------------------------------------------------------
 
@@ -246,6 +295,7 @@ Link::Link(std::shared_ptr<const LinkSettings> settings) : settings_(std::move(s
         SQLSetConnectAttrW(connection_, SQL_ATTR_LOGIN_TIMEOUT,
                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(settings_->login_timeout)), 0);
         std::u16string text = to_utf16(settings_->driver_text);
+        const std::vector<int> before = open_sockets();
         const SQLRETURN rc = SQLDriverConnectW(connection_, nullptr, wide(text), static_cast<SQLSMALLINT>(text.size()),
                                                nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
         if (!SQL_SUCCEEDED(rc)) {
@@ -256,6 +306,7 @@ Link::Link(std::shared_ptr<const LinkSettings> settings) : settings_(std::move(s
             throw automation::AutomationError(ado::err::kProviderError,
                                               hidden(refusal.message, settings_->password), "Provider");
         }
+        socket_ = new_socket(before, open_sockets());
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement_)))
             raise(SQL_HANDLE_DBC, connection_);
         SQLSetStmtAttrW(statement_, SQL_ATTR_QUERY_TIMEOUT,
@@ -424,7 +475,7 @@ ado::ResultSet Link::read_result() {
 bool Link::usable() {
     if (broken_)
         return false;
-    if (std::chrono::steady_clock::now() - last_used_ < kIdleBeforeCheck)
+    if (std::chrono::steady_clock::now() - last_used_ < kIdleBeforeCheck && !server_spoke(socket_))
         return true;
     // Any answer of the server, an error included, shows the link alive; a
     // server that does not know SELECT without FROM refuses it but answers.

@@ -34,9 +34,10 @@ public:
     // also marks the link broken.
     ado::ResultSet execute(const std::string& sql);
 
-    // False when the link is broken, or when it sat unused long enough for
-    // the server to have dropped it (a restart, an idle timeout, a terminated
-    // backend) and a round trip shows that it did. A link in use is not asked.
+    // False when the link is broken, or when the server may have dropped it
+    // (a restart, an idle timeout, a terminated backend: it sat unused a
+    // while, or the server wrote to it unasked) and a round trip shows that
+    // it did. A link in use is not asked.
     bool usable();
 
     bool broken() const { return broken_; }
@@ -50,6 +51,7 @@ private:
     SQLHDBC connection_ = SQL_NULL_HDBC;
     SQLHSTMT statement_ = SQL_NULL_HSTMT;
     bool broken_ = false;
+    int socket_ = -1;  // the driver's socket to the server, when it could be told apart
     std::chrono::steady_clock::time_point last_used_;
 };
 
