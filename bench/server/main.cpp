@@ -11,9 +11,10 @@
 // (bench/workload.cpp). Time is wall-clock time: on a server the answer of a
 // statement is waited for, not computed by this process. Calls and replays
 // alternate one by one, so that whatever else the machine does weighs on
-// both alike.
+// both alike, and the medians of their times are compared.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -105,6 +106,11 @@ long highest(ado::Session& session, const char* sql) {
     return rows.empty() || rows[0][0].is_null() ? 0 : automation::to_long(rows[0][0]);
 }
 
+double median(std::vector<double>& samples) {
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
+}
+
 struct Result {
     std::size_t statements = 0;
     double component_per_second = 0, floor_per_second = 0, ratio = 0;
@@ -131,24 +137,24 @@ Result measure(Call& call, const Case& bench_case, ado::Session& floor, double s
     if (bench_case.inserts)
         floor.execute(cleanup);
 
-    Clock::duration component{}, replay{};
-    long calls = 0;
+    // Each call and each replay is timed on its own, and the medians are
+    // compared: a moment in which the scheduler runs something else shifts a
+    // few samples, not the median.
+    std::vector<double> component, replay;
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
     while (Clock::now() < end) {
         auto start = Clock::now();
         call.run();
-        component += Clock::now() - start;
+        component.push_back(std::chrono::duration<double>(Clock::now() - start).count());
         start = Clock::now();
         for (const std::string& text : statements)
             floor.execute(text);
-        replay += Clock::now() - start;
+        replay.push_back(std::chrono::duration<double>(Clock::now() - start).count());
         if (bench_case.inserts)
             floor.execute(cleanup);
-        ++calls;
     }
-    const double component_seconds = std::chrono::duration<double>(component).count();
-    const double floor_seconds = std::chrono::duration<double>(replay).count();
-    return {statements.size(), calls / component_seconds, calls / floor_seconds, component_seconds / floor_seconds};
+    const double component_seconds = median(component), floor_seconds = median(replay);
+    return {statements.size(), 1 / component_seconds, 1 / floor_seconds, component_seconds / floor_seconds};
 }
 
 int run(int argc, char** argv) {
@@ -161,8 +167,9 @@ int run(int argc, char** argv) {
     const Variant connection(automation::ObjectPtr(std::make_shared<ado::Connection>(database.connection_string())));
     ado::Connection floor(database.connection_string());
 
-    std::printf("Calls per second (wall-clock time) through late-bound Invoke on PostgreSQL, and of the floor: the same\n"
-                "statements sent over one open connection. ratio = component time per call / floor time per call\n\n");
+    std::printf("Calls per second (from the median wall-clock time of a call) through late-bound Invoke on PostgreSQL,\n"
+                "and of the floor: the same statements sent over one open connection.\n"
+                "ratio = median component time per call / median floor time per call\n\n");
     std::printf("%-40s %-9s %5s %12s %12s %7s\n", "method", "dialect", "stmts", "component/s", "floor/s", "ratio");
     double worst = 0;
     std::string worst_label;
