@@ -5,35 +5,9 @@
 namespace zolt::test {
 namespace {
 
-class ItemChecks : public ItemTest {
-protected:
-    bool part_free(ItemCall& c, Variant kind) {
-        bool result = false;
-        EXPECT_EQ(zolt().gVerifica_Duplicidade_PEDIDO_ITEM(c.item_id, c.part, c.order, c.user, connection, c.message,
-                                                           kind, result),
-                  com::S_OK);
-        return result;
-    }
-    bool day_free(ItemCall& c, Variant kind) {
-        bool result = false;
-        EXPECT_EQ(zolt().mVerifica_Dupli_Pedido_Item_Fornecedor(c.item_id, c.order, c.date, c.user, connection,
-                                                                c.message, kind, result),
-                  com::S_OK);
-        return result;
-    }
-    static ItemCall call(Variant item_id, int order, int part = 0, Variant date = Variant()) {
-        ItemCall c;
-        c.item_id = std::move(item_id);
-        c.order = Variant::long_(order);
-        c.part = Variant::long_(part);
-        c.date = std::move(date);
-        return c;
-    }
-};
-
 // The procedure takes part, order, item; the inline count leaves an existing
 // item out.
-TEST_F(ItemChecks, DuplicateCheckSendsPartOrderItemInEachDialect) {
+TEST_P(Items, DuplicateCheckSendsPartOrderItemInEachDialect) {
     const std::vector<std::tuple<Variant, Variant, std::string>> cases{
         {sql_server(), Variant(), "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, NULL"},
         {oracle(), Variant(),
@@ -49,7 +23,7 @@ TEST_F(ItemChecks, DuplicateCheckSendsPartOrderItemInEachDialect) {
     }
 }
 
-TEST_F(ItemChecks, APartStandsOnAtMostOneLiveItemOfAnOrder) {
+TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
     struct Case {
         Variant item_id;
         int part, order;
@@ -74,7 +48,7 @@ TEST_F(ItemChecks, APartStandsOnAtMostOneLiveItemOfAnOrder) {
 
 // Supplier 101 owns orders 1 and 3, supplier 102 order 2. The same two
 // SELECTs go to both dialects; the day runs from the date given to one day later.
-TEST_F(ItemChecks, CountsTheSuppliersConfirmedItemsOnTheDay) {
+TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
     add_item(10, 3, 301, "2030-05-05 08:00:00", 510);
     add_item(11, 1, 303, "2030-05-05 23:59:00", 510);
     add_item(12, 1, 301, "2030-05-05 12:00:00", 509);  // new: does not count
@@ -116,15 +90,13 @@ TEST_F(ItemChecks, CountsTheSuppliersConfirmedItemsOnTheDay) {
     EXPECT_EQ(traced_texts([&] { day_free(c, oracle()); }).back(), count_query);
 }
 
-using ItemValidation = ItemTest;
-
 std::string server_day() { return automation::format(Variant(automation::now()), "dd/mm/yyyy"); }
 
 // "A" and "E" ask for the item id (letter case counts, blanks around do not);
 // a deletion needs nothing more. The other fields are checked in a fixed
 // order; then the duplicate part, the lock on items no longer new, and the
 // supplier's confirmed days.
-TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
+TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
     const std::string lock = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
     using Field = Variant ItemCall::*;
     const Field item = &ItemCall::item_id, order = &ItemCall::order, date = &ItemCall::date, part = &ItemCall::part,
@@ -169,8 +141,8 @@ TEST_F(ItemValidation, TheFirstBadFieldInTheFixedOrderDecides) {
 }
 
 // A server date that cannot be read stops the validation with its message.
-TEST_F(ItemValidation, AServerDateFailureStopsBeforeTheShippingDate) {
-    db.exec("DELETE FROM Infra_IDS");
+TEST_P(Items, AServerDateFailureStopsBeforeTheShippingDate) {
+    db->exec("DELETE FROM Infra_IDS");
     ItemCall c = new_item();
     c.date = Variant("não é data");
     EXPECT_EQ(traced_texts([&] { EXPECT_FALSE(validate(c, oracle(), Variant("I"))); }),

@@ -33,7 +33,7 @@ struct Outcomes {
     }
 };
 
-void work(const TempDatabase& db, int thread, Outcomes& out) {
+void work(const TestDatabase& db, int thread, Outcomes& out) {
     com::IClassFactory* factory = nullptr;
     component::_ZOLT* zolt = nullptr;
     ASSERT_EQ(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)),
@@ -78,12 +78,11 @@ void work(const TempDatabase& db, int thread, Outcomes& out) {
     zolt->Release();
 }
 
-TEST(ItemConcurrency, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
-    TempDatabase db;
+TEST_P(Items, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
     Outcomes out;
     std::vector<std::thread> threads;
     for (int thread = 0; thread < kThreads; ++thread)
-        threads.emplace_back([&, thread] { work(db, thread, out); });
+        threads.emplace_back([&, thread] { work(*db, thread, out); });
     for (auto& thread : threads)
         thread.join();
 
@@ -92,15 +91,15 @@ TEST(ItemConcurrency, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
     EXPECT_EQ(std::set<int32_t>(out.item_keys.begin(), out.item_keys.end()).size(),
               std::size_t{kThreads * kRounds * 2});
     const std::string items = std::to_string(5 + kThreads * kRounds * 2);
-    EXPECT_EQ(row_texts(db, "SELECT COUNT(*) FROM PEDIDO_ITEM"), Lines{items});
-    EXPECT_EQ(row_texts(db, "SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), Lines{items});
-    EXPECT_EQ(row_texts(db, "SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'T%b'"),
+    EXPECT_EQ(row_texts(*db, "SELECT COUNT(*) FROM PEDIDO_ITEM"), Lines{items});
+    EXPECT_EQ(row_texts(*db, "SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), Lines{items});
+    EXPECT_EQ(row_texts(*db, "SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'T%b'"),
               Lines{std::to_string(kThreads * kRounds)});
-    EXPECT_EQ(row_texts(db, "SELECT COUNT(*) FROM PEDIDO_ITEM WHERE QTDE_PEDIDA = 77 AND PECA_ID = 303 AND "
+    EXPECT_EQ(row_texts(*db, "SELECT COUNT(*) FROM PEDIDO_ITEM WHERE QTDE_PEDIDA = 77 AND PECA_ID = 303 AND "
                             "TAB_STATUS_ID = 509"),
               Lines{std::to_string(kThreads * kRounds)});
     std::multiset<std::string> logged;
-    for (const auto& row : row_texts(db, "SELECT ENTIDADE_ID || ' ' || OPERACAO || ' ' || CHAVE FROM Infra_Operacao"))
+    for (const auto& row : row_texts(*db, "SELECT ENTIDADE_ID || ' ' || OPERACAO || ' ' || CHAVE FROM Infra_Operacao"))
         logged.insert(row);
     EXPECT_EQ(logged, out.writes);
 }

@@ -8,45 +8,18 @@ const std::string kStatusSelect =
     " SELECT  PEDIDO_ITEM.DATA_EMBARQUE ,  PEDIDO_ITEM.PECA_ID ,  PEDIDO_ITEM.PEDIDO_ID ,  "
     "PEDIDO_ITEM.PEDIDO_ITEM_ID ,  PEDIDO_ITEM.QTDE_PEDIDA ,  PEDIDO_ITEM.TAB_STATUS_ID   FROM  PEDIDO_ITEM   WHERE ";
 
-class ItemReads : public ItemTest {
-protected:
-    // Outputs start as a marker that shows whether they were written.
-    Variant date{"-"}, part{"-"}, order{"-"}, quantity{"-"}, code{"-"}, status_id{"-"};
-    Variant dates{"-"}, parts{"-"}, orders{"-"}, items{"-"}, quantities{"-"}, codes{"-"}, size{"-"};
-    Variant message{"as passed"}, user = Variant::long_(2);
-
-    Variant query(Variant item_id, Variant kind) {
-        Variant result;
-        EXPECT_EQ(zolt().gConsulta_Campos_PEDIDO_ITEM(item_id, date, part, order, quantity, code, user, connection,
-                                                      message, kind, result),
-                  com::S_OK);
-        return result;
-    }
-    Variant status(Variant item_id, Variant kind) {
-        Variant result;
-        EXPECT_EQ(zolt().gConsulta_Status_PEDIDO_ITEM(item_id, status_id, user, connection, message, kind, result),
-                  com::S_OK);
-        return result;
-    }
-    Variant list(Variant order_id, Variant kind) {
-        Variant result;
-        EXPECT_EQ(zolt().gConsulta_Campos_LIS_PEDIDO_ITEM(order_id, dates, parts, orders, items, quantities, codes,
-                                                          size, user, connection, message, kind, result),
-                  com::S_OK);
-        return result;
-    }
-    static std::vector<Variant> elements(const Variant& array) {
-        EXPECT_TRUE(array.is_array());
-        if (!array.is_array())
-            return {};
-        EXPECT_EQ(array.array().lower_bound, 0);
-        return array.array().items;
-    }
-};
+// The items of an array indexed from 0.
+std::vector<Variant> elements(const Variant& array) {
+    EXPECT_TRUE(array.is_array());
+    if (!array.is_array())
+        return {};
+    EXPECT_EQ(array.array().lower_bound, 0);
+    return array.array().items;
+}
 
 // Item 2 ships at 14:30 on its day: the date alone comes back. Missing items,
 // deleted ones (4) and those of an inactive part (5) are not found.
-TEST_F(ItemReads, ItemQueryReadsOneLiveItemInBothDialects) {
+TEST_P(Items, ItemQueryReadsOneLiveItemInBothDialects) {
     const std::vector<std::pair<Variant, std::string>> dialects{
         {sql_server(), "EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   2"},
         {oracle(),
@@ -72,7 +45,7 @@ TEST_F(ItemReads, ItemQueryReadsOneLiveItemInBothDialects) {
 }
 
 // One SELECT whatever the kind; it finds items in any state, deleted ones too.
-TEST_F(ItemReads, StatusQueryFindsItemsInAnyState) {
+TEST_P(Items, StatusQueryFindsItemsInAnyState) {
     for (const Variant& kind : {oracle(), sql_server()}) {
         EXPECT_EQ(traced_texts([&] { EXPECT_EQ(status(Variant::long_(4), kind), Variant::integer(0)); }),
                   Lines{kStatusSelect + " PEDIDO_ITEM.PEDIDO_ITEM_ID =  4 "});
@@ -88,10 +61,10 @@ TEST_F(ItemReads, StatusQueryFindsItemsInAnyState) {
 // Item 6 has no shipping date; item 7 is deleted and 5 of an inactive part.
 // The list reads the part code as a number: codes that are not numbers give 0.
 // An order with nothing to list answers a count of 0 and leaves the arrays.
-TEST_F(ItemReads, ListsTheLiveItemsOfActivePartsAsParallelArrays) {
-    add_item(6, 1, 303, "2030-02-10", 509);
-    db.exec("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = NULL WHERE PEDIDO_ITEM_ID = 6");
-    add_item(7, 1, 303, "2030-02-11", 2);
+TEST_P(Items, ListsTheLiveItemsOfActivePartsAsParallelArrays) {
+    add_item(6, 1, 303, "2030-02-10 00:00:00", 509);
+    db->exec("UPDATE PEDIDO_ITEM SET DATA_EMBARQUE = NULL WHERE PEDIDO_ITEM_ID = 6");
+    add_item(7, 1, 303, "2030-02-11 00:00:00", 2);
     const std::vector<std::pair<Variant, std::string>> dialects{
         {sql_server(), "EXEC SP_QBX_CON_LIS_PED_ITEM_OLT1   1"},
         {oracle(),

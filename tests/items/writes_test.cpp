@@ -5,44 +5,22 @@
 namespace zolt::test {
 namespace {
 
-using Entries = std::vector<ado::TraceEntry>;
-
-class ItemWrites : public ItemTest {
-protected:
-    // The statements a write sent after the given number of its validation's.
-    Entries written(std::size_t validation_reads, const std::function<void()>& write) {
-        Entries statements = traced(write);
-        EXPECT_GE(statements.size(), validation_reads);
-        statements.erase(statements.begin(), statements.begin() + std::min(validation_reads, statements.size()));
-        return statements;
-    }
-    Lines log() const { return rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"); }
-    std::string item(int id) const {  // PEDIDO_ID|PECA_ID|QTDE_PEDIDA|TAB_STATUS_ID|DATA_EMBARQUE
-        const Lines lines = rows("SELECT PEDIDO_ID, PECA_ID, QTDE_PEDIDA, TAB_STATUS_ID, DATA_EMBARQUE FROM "
-                                 "PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = " + std::to_string(id));
-        return lines.empty() ? "" : lines.front();
-    }
-    std::string last_key() const {
-        return rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'").at(0);
-    }
-    ScriptedKeys keys;
-};
-
 // Each dialect on a database of its own: an insertion, an update of the new
 // item, and the deletion of a confirmed item, twice. The inline dialect draws
 // the key and records its writes itself. What the writes leave is compared by
 // the parity test.
-TEST_F(ItemWrites, WritesInBothDialects) {
-    TempDatabase procedures_db;
-    const std::string keys_connection = db.connection_string();
+TEST_P(Items, WritesInBothDialects) {
+    ScriptedKeys keys;
+    const auto procedures_db = another_database();
+    const std::string keys_connection = db->connection_string();
     struct Dialect {
         Variant kind;
-        const TempDatabase& database;
+        const TestDatabase& database;
         Entries insertion, update, deletion;
     };
     const std::vector<Dialect> dialects{
         {oracle(),
-         db,
+         *db,
          {{" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  "
            "TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ",
            true},
@@ -54,7 +32,7 @@ TEST_F(ItemWrites, WritesInBothDialects) {
          {{" UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2  WHERE PEDIDO_ITEM_ID =  2 ", true},
           {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}},
         {sql_server(),
-         procedures_db,
+         *procedures_db,
          {{"EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 2", false}},
          {{"EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   6, '2030-03-11T15:45:00', 303, 1, 45, 1, 2", false}},
          {{"EXEC SP_QBX_EXC_PEDIDO_ITEM_OLT1   2, 2", false}}},
@@ -85,7 +63,8 @@ TEST_F(ItemWrites, WritesInBothDialects) {
 
 // A refused key ends the insertion with the generator's message. A refused
 // record comes after the write: the row stays, the message does not change.
-TEST_F(ItemWrites, RefusalsOfTheKeyGenerator) {
+TEST_P(Items, RefusalsOfTheKeyGenerator) {
+    ScriptedKeys keys;
     keys.refuse_key = true;
     ItemCall c = new_item();
     EXPECT_EQ(insert(c, oracle()), Variant::integer(10));
@@ -107,13 +86,10 @@ TEST_F(ItemWrites, RefusalsOfTheKeyGenerator) {
 }
 
 // Without a counter the procedure draws no key: it refuses with a RETORNO,
-// which leaves the message alone. Dates reach a procedure as texts or as
-// {ts ...}; a number beyond 32 bits is refused. An inline answer with no row
-// writes each method's message.
-TEST_F(ItemWrites, AnswersThatRefuseOrAreMissing) {
-    db.exec("DELETE FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'");
-    EXPECT_EQ(rows("EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 2"),
-              Lines{"1|Não foi possível gerar a chave PEDIDO_ITEM_ID.|0"});
+// which leaves the message alone. An inline answer with no row writes each
+// method's message, the writes having run before it.
+TEST_P(Items, AnswersThatRefuseOrAreMissing) {
+    db->exec("DELETE FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'");
     ItemCall c = new_item();
     EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
     EXPECT_EQ(c.message, Variant("as passed"));
@@ -121,25 +97,16 @@ TEST_F(ItemWrites, AnswersThatRefuseOrAreMissing) {
     EXPECT_EQ(item(6), "");
     EXPECT_TRUE(log().empty());
 
-    db.exec("INSERT INTO Infra_Chave VALUES ('PEDIDO_ITEM_ID', 5)");
-    EXPECT_EQ(rows("EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   {ts '2030-03-10 10:30:00'}, 302, 2, 40, 1, 2"),
-              Lines{"0||6"});
-    EXPECT_EQ(item(6), "2|302|40|509|10/03/2030 10:30:00");
-    EXPECT_NE(error_of(db, "EXEC SP_QBX_EXC_PEDIDO_ITEM_OLT1   1E+20, 2").find("@PEDIDO_ITEM_ID expects a whole number"),
-              std::string::npos);
-
-    // Inline answers with no row, the writes having run before.
-    db.exec("CREATE TRIGGER no_answer AFTER UPDATE ON "
-            "PEDIDO_ITEM BEGIN DELETE FROM Infra_IDS; END; CREATE TRIGGER no_insert_answer AFTER INSERT ON "
-            "PEDIDO_ITEM BEGIN DELETE FROM Infra_IDS; END");
+    db->exec("INSERT INTO Infra_Chave VALUES ('PEDIDO_ITEM_ID', 6)");
+    db->inject(TestDatabase::Mishap::EmptyAnswers, "PEDIDO_ITEM");
     c = new_item();
     c.item_id = Variant::long_(1);
     EXPECT_EQ(update(c, oracle()), Variant::integer(10));
     EXPECT_EQ(c.message, Variant("Erro na alteração dos itens do pedido."));
-    db.exec("INSERT INTO Infra_IDS VALUES (1)");
+    db->exec("INSERT INTO Infra_IDS VALUES (1)");
     EXPECT_EQ(remove(c, oracle()), Variant::integer(10));
     EXPECT_EQ(c.message, Variant("Erro na exclusão do item do pedido."));
-    db.exec("INSERT INTO Infra_IDS VALUES (1)");
+    db->exec("INSERT INTO Infra_IDS VALUES (1)");
     c = new_item();
     EXPECT_EQ(insert(c, oracle()), Variant::integer(10));
     EXPECT_EQ(c.message, Variant("Erro na inclusão do item no pedido."));
@@ -149,14 +116,14 @@ TEST_F(ItemWrites, AnswersThatRefuseOrAreMissing) {
 
 // The public trailer ends with the EXEC as far as it was built; the
 // emulation's with its own statement as far as it was built.
-TEST_F(ItemWrites, ErrorsCarryTheirTrailersForTheFirstUser) {
-    db.exec("CREATE TRIGGER refuse_items BEFORE INSERT ON PEDIDO_ITEM BEGIN SELECT RAISE(ABORT, 'recusado'); END");
+TEST_P(Items, ErrorsCarryTheirTrailersForTheFirstUser) {
+    db->inject(TestDatabase::Mishap::Refuse, "PEDIDO_ITEM");
+    const std::string insertion = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 1";
     ItemCall c = new_item();
     c.user = Variant::long_(1);
     EXPECT_EQ(insert(c, sql_server()), Variant::integer(10));
-    EXPECT_EQ(c.message.text(), kItemUnavailable +
-                                    " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( recusado :  No Nº 120) EXEC "
-                                    "SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 1");
+    EXPECT_EQ(c.message.text(), kItemUnavailable + " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( " +
+                                    error_of(*db, insertion) + " :  No Nº 120) " + insertion);
     EXPECT_EQ(last_key(), "5");
 
     // The formatter refuses the part, after the validation's three literals.

@@ -1,5 +1,5 @@
-// What the order tests share: one call helper per method and the rows a
-// write leaves behind as text.
+// The order suite, run on every backend: one call helper per method and the
+// rows a write leaves behind as text.
 #pragma once
 
 #include <string>
@@ -25,7 +25,7 @@ struct OrderFields {
 
 // Each call checks that the method answered S_OK and, where it has one, left
 // OutVntPedido_ID alone.
-class OrderTest : public test::ComponentTest {
+class Orders : public test::BackendTest {
 protected:
     Variant message{"antes"};
     Variant user = Variant::long_(7);
@@ -76,7 +76,7 @@ protected:
         return result;
     }
 
-    Lines rows(const std::string& sql) const { return test::row_texts(db, sql); }
+    Lines rows(const std::string& sql) const { return test::row_texts(*db, sql); }
     // EMPRESA_ID|TAB_STATUS_ID|NUM_PEDIDO_EXTERNO|FORNECEDOR_ID|Cliente_ID of one order, "" when absent.
     std::string order(int id) const {
         const Lines lines = rows("SELECT EMPRESA_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID, Cliente_ID "

@@ -16,26 +16,22 @@ Entries after_check(Entries statements) {
     return statements;
 }
 
-class OrderWrites : public OrderTest {
-protected:
-    test::ScriptedKeys keys;
-};
-
 // Each dialect on a database of its own: an insertion, an update of the
 // deleted order 3 and the deletion of order 2, twice. The inline dialect draws
 // the key and records its writes itself; quotes in the external number stay
 // inside its literal. What the writes leave is compared by the parity test.
-TEST_F(OrderWrites, StatementsOfEachDialect) {
-    const test::TempDatabase procedures_db;
-    const std::string keys_connection = db.connection_string();
+TEST_P(Orders, StatementsOfEachDialect) {
+    test::ScriptedKeys keys;
+    const auto procedures_db = another_database();
+    const std::string keys_connection = db->connection_string();
     struct Dialect {
         Variant kind;
-        const test::TempDatabase& database;
+        const test::TestDatabase& database;
         Entries insertion, update, deletion;
     };
     const std::vector<Dialect> dialects{
         {oracle(),
-         db,
+         *db,
          {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
            "Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
            true},
@@ -47,7 +43,7 @@ TEST_F(OrderWrites, StatementsOfEachDialect) {
          {{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
           {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}},
         {sql_server(),
-         procedures_db,
+         *procedures_db,
          {{"EXEC SP_QBX_INC_PEDIDO_OLT1   5, 'PRG-''100', 103, 7", false}},
          {{"EXEC SP_QBX_ALT_PEDIDO_OLT1   3, 5, 'PRG-0101', 102, 7", false}},
          {{"EXEC SP_QBX_EXC_PEDIDO_OLT1   2, 7", false}}},
@@ -81,7 +77,8 @@ TEST_F(OrderWrites, StatementsOfEachDialect) {
 // A refused validation ends a write before anything is written, a refused key
 // the insertion with the generator's message. A refused record comes after
 // the write: the row stays and the message does not change.
-TEST_F(OrderWrites, RefusalsOfTheValidationAndTheKeyGenerator) {
+TEST_P(Orders, RefusalsOfTheValidationAndTheKeyGenerator) {
+    test::ScriptedKeys keys;
     for (const Variant& kind : {oracle(), sql_server()}) {
         EXPECT_EQ(insert(Variant("PRG-0001"), Variant::long_(101), Variant::long_(201), kind), Variant::integer(10));
         EXPECT_EQ(message, Variant(kDuplicate));
@@ -115,8 +112,8 @@ TEST_F(OrderWrites, RefusalsOfTheValidationAndTheKeyGenerator) {
 
 // An inline answer with no row writes each method's message; the writes ran
 // before it.
-TEST_F(OrderWrites, InlineAnswersWithoutARow) {
-    db.exec("DELETE FROM Infra_IDS");
+TEST_P(Orders, InlineAnswersWithoutARow) {
+    db->exec("DELETE FROM Infra_IDS");
     EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
     EXPECT_EQ(message, Variant("Erro na inclusão do pedido."));
     EXPECT_EQ(update(Variant::long_(1), Variant("PRG-0101"), Variant::long_(101), Variant::long_(201), oracle()),
@@ -132,15 +129,15 @@ TEST_F(OrderWrites, InlineAnswersWithoutARow) {
 
 // The emulation's trailer ends with its own statement, here an INSERT whose
 // key is taken; other users get the message alone.
-TEST_F(OrderWrites, TheEmulationsTrailer) {
+TEST_P(Orders, TheEmulationsTrailer) {
     user = Variant::long_(1);
-    db.exec("UPDATE Infra_Chave SET ULTIMO_VALOR = 0 WHERE NOME_COLUNA = 'PEDIDO_ID'");
+    db->exec("UPDATE Infra_Chave SET ULTIMO_VALOR = 0 WHERE NOME_COLUNA = 'PEDIDO_ID'");
     const std::string colliding =
         " INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
         "Cliente_ID )  VALUES  (  1 ,  1 ,   1 ,   'PRG-0100' ,   103 ,   202 ) ";
     EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
     EXPECT_EQ(message.text(), std::string(kOracleUnavailable) + " - mTrataSP_QBX_INC_PEDIDO_OLT1 (" +
-                                  test::error_of(db, colliding) + " :  No Nº 110)" + colliding);
+                                  test::error_of(*db, colliding) + " :  No Nº 110)" + colliding);
     user = Variant::long_(2);
     EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
     EXPECT_EQ(message.text(), kOracleUnavailable);

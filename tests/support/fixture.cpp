@@ -47,6 +47,16 @@ TempDatabase::~TempDatabase() {
 
 std::string TempDatabase::connection_string() const { return db::connection_string(path_); }
 
+void TempDatabase::inject(Mishap mishap, const std::string& table) const {
+    if (mishap == Mishap::Refuse) {
+        exec("CREATE TRIGGER refuse BEFORE INSERT ON " + table + " BEGIN SELECT RAISE(ABORT, 'recusado'); END");
+        return;
+    }
+    for (const std::string event : {"INSERT", "UPDATE"})
+        exec("CREATE TRIGGER empty_after_" + event + " AFTER " + event + " ON " + table +
+             " BEGIN DELETE FROM Infra_IDS; END");
+}
+
 std::shared_ptr<ado::Connection> TestDatabase::connect() const {
     return std::make_shared<ado::Connection>(connection_string());
 }
@@ -64,7 +74,9 @@ Variant TestDatabase::scalar(const std::string& sql) const {
     return all.front().front();
 }
 
-ComponentTest::ComponentTest() : connection(automation::ObjectPtr(db.connect())) {
+ComponentTest::ComponentTest(bool embedded) {
+    if (embedded)
+        use(std::make_unique<TempDatabase>());
     com::IClassFactory* factory = nullptr;
     expect_ok(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)),
               "DllGetClassObject");
@@ -80,6 +92,18 @@ ComponentTest::ComponentTest() : connection(automation::ObjectPtr(db.connect()))
 ComponentTest::~ComponentTest() {
     if (zolt_)
         zolt_->Release();
+}
+
+void ComponentTest::use(std::unique_ptr<TestDatabase> database) {
+    db = std::move(database);
+    connection = Variant(automation::ObjectPtr(db->connect()));
+}
+
+void BackendTest::SetUp() {
+    auto database = GetParam()();
+    if (!database)
+        GTEST_SKIP() << "no database server: $ZOLT_PG is not set";
+    use(std::move(database));
 }
 
 Variant ComponentTest::invoke(std::string_view method, Arguments& arguments) {

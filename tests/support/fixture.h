@@ -1,5 +1,6 @@
-// Shared test support: a fresh embedded database, a caller's connection, a
-// ZOLT object made through its class factory, and the statement trace.
+// Shared test support: the databases the tests run on, a caller's
+// connection, a ZOLT object made through its class factory, and the
+// statement trace.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,6 +31,13 @@ public:
     void exec(const std::string& sql) const;
     std::vector<std::vector<Variant>> rows(const std::string& sql) const;
     Variant scalar(const std::string& sql) const;  // first column of the first row; Empty when none
+
+    // Faults a caller cannot cause, put on the writes to a table by a trigger
+    // in the engine's own terms: Refuse fails each insertion with the words
+    // "recusado"; EmptyAnswers empties Infra_IDS after each insertion and
+    // update, so that the inline answers that follow find no row.
+    enum class Mishap { Refuse, EmptyAnswers };
+    virtual void inject(Mishap mishap, const std::string& table) const = 0;
 };
 
 // A database file in a fresh temporary folder, with schema, procedures and
@@ -43,6 +51,7 @@ public:
 
     const std::string& path() const { return path_; }
     std::string connection_string() const override;  // "Provider=SQLite;Data Source=<path>"
+    void inject(Mishap mishap, const std::string& table) const override;
 
 private:
     std::string folder_;
@@ -52,14 +61,18 @@ private:
 // Named arguments of a late-bound call.
 using Arguments = std::vector<std::pair<std::string, Variant>>;
 
-// Base fixture of the component tests.
+// Base fixture of the component tests, on a new embedded database unless
+// told otherwise.
 class ComponentTest : public ::testing::Test {
 protected:
-    ComponentTest();
+    explicit ComponentTest(bool embedded = true);
     ~ComponentTest() override;
 
-    TempDatabase db;
-    Variant connection;  // the caller's open Connection object
+    // Puts the calls on another database, through a connection of its own.
+    void use(std::unique_ptr<TestDatabase> database);
+
+    std::unique_ptr<TestDatabase> db;
+    Variant connection;  // the caller's open Connection object on db
     component::_ZOLT& zolt() { return *zolt_; }
 
     // Calls a method late-bound, by its name and the names of the arguments
@@ -76,6 +89,21 @@ protected:
 
 private:
     component::_ZOLT* zolt_ = nullptr;
+};
+
+// Makes a database with the sample data on one backend; nullptr when that
+// backend is not there.
+using MakeDatabase = std::unique_ptr<TestDatabase> (*)();
+
+// Base fixture of the suites that run on every backend: the file of each
+// backend instantiates them with its MakeDatabase. A backend that is not
+// there skips them.
+class BackendTest : public ComponentTest, public ::testing::WithParamInterface<MakeDatabase> {
+protected:
+    BackendTest() : ComponentTest(false) {}
+    void SetUp() override;
+    // Another database, equal to db as it was made.
+    std::unique_ptr<TestDatabase> another_database() const { return GetParam()(); }
 };
 
 // Runs fn on a new thread and waits for it: the outside components the

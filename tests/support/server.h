@@ -34,6 +34,7 @@ public:
     ServerDatabase& operator=(const ServerDatabase&) = delete;
 
     std::string connection_string() const override { return connection_string_; }
+    void inject(Mishap mishap, const std::string& table) const override;
 
 private:
     std::string name_;

@@ -1,20 +1,16 @@
-#include "tests/support/parity.h"
-
+// The two dialects write alike: the same calls, each dialect on a database
+// of its own, leave the same orders, items, key counters and operation log.
 #include <algorithm>
 
-#include "tests/support/helpers.h"
+#include "tests/orders/order_test.h"
 
-namespace zolt::test {
+namespace zolt::orders_test {
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
     return Variant(automation::make_date(year, month, day_of_month, hour, minute));
 }
-
-}  // namespace
 
 // Odd values on the way: fractional ids and quantities (converted to whole
 // numbers, halves to even), a missing status or user, unknown ids, and key
@@ -23,7 +19,10 @@ Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0)
 // "ORACLE". Only the log's time, and the client of an order, may differ: the
 // order procedures take no client, so theirs keep the one they had (none for
 // a new order).
-void expect_dialect_parity(const Invoke& invoke, const TestDatabase& db, const TestDatabase& procedures_db) {
+TEST_P(Orders, TheDialectsLeaveTheSameRows) {
+    using test::Arguments;
+    const auto procedures = another_database();
+    const test::TestDatabase &inline_db = *db, &procedures_db = *procedures;
     struct Call {
         std::string before;  // SQL run on both databases first
         std::string method;
@@ -87,7 +86,7 @@ void expect_dialect_parity(const Invoke& invoke, const TestDatabase& db, const T
         {"", "gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant(1.5)}}, 0},
     };
 
-    const std::vector<std::pair<Variant, const TestDatabase*>> dialects{{object_holding(Variant("ORACLE")), &db},
+    const std::vector<std::pair<Variant, const test::TestDatabase*>> dialects{{test::object_holding(oracle()), &inline_db},
                                                                          {Variant("SQLSERVER"), &procedures_db}};
     for (const auto& [kind, database] : dialects) {
         const Variant caller(automation::ObjectPtr(database->connect()));
@@ -114,20 +113,21 @@ void expect_dialect_parity(const Invoke& invoke, const TestDatabase& db, const T
                                   "SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA",
                                   "SELECT OPERACAO_ID, ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao "
                                   "ORDER BY OPERACAO_ID"})
-        EXPECT_EQ(db.rows(sql), procedures_db.rows(sql)) << sql;
+        EXPECT_EQ(inline_db.rows(sql), procedures_db.rows(sql)) << sql;
 
     // What the calls left, the same in both.
-    EXPECT_EQ(row_texts(db, "SELECT * FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY PEDIDO_ID"),
+    EXPECT_EQ(rows("SELECT * FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY PEDIDO_ID"),
               (Lines{"2|1|2|PRG-0002|102|202", "3|1|1|PRG-0003|102|202", "4|1|1|PRG-'9|102|202",
                      "5|1|1|PRG-0010|103|201"}));
-    EXPECT_EQ(row_texts(db, "SELECT * FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 2 OR PEDIDO_ITEM_ID >= 6 ORDER BY 1"),
+    EXPECT_EQ(rows("SELECT * FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 2 OR PEDIDO_ITEM_ID >= 6 ORDER BY 1"),
               (Lines{"2|1|302|15/01/2030 14:30:00|50|2", "6|2|302|10/03/2030 10:30:00|2|509",
                      "7|1|303|12/03/2030 15:45:00|8|509"}));
-    EXPECT_EQ(row_texts(db, "SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA"), (Lines{"PEDIDO_ID|5", "PEDIDO_ITEM_ID|7"}));
-    EXPECT_EQ(row_texts(db, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao ORDER BY OPERACAO_ID"),
+    EXPECT_EQ(rows("SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA"), (Lines{"PEDIDO_ID|5", "PEDIDO_ITEM_ID|7"}));
+    EXPECT_EQ(rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao ORDER BY OPERACAO_ID"),
               (Lines{"172|1|7|4", "172|1|7|5", "172|2|7|99", "172|2|0|3", "260|1|7|6", "260|1|7|7", "260|2|7|7"}));
-    EXPECT_EQ(row_texts(procedures_db, "SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY PEDIDO_ID"),
+    EXPECT_EQ(test::row_texts(procedures_db, "SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY PEDIDO_ID"),
               (Lines{"3|201", "4|NULL", "5|NULL"}));
 }
 
-}  // namespace zolt::test
+}  // namespace
+}  // namespace zolt::orders_test
