@@ -136,14 +136,10 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Recusado", c.answered));
         test::on_new_thread([&] {
             Arguments arguments = c.arguments;
-            arguments.insert(arguments.end(), {{"invntUsuario_Internet_ID", Variant::long_(1)},
-                                               {"InVntConecta_DB", connection},
-                                               {"outvntMsg_Ret", Variant()},
-                                               {"InVntBanco_Dados", sql_server()}});
-            const Variant result = invoke(c.method, arguments);
+            const Variant result = invoke(c.method, arguments, sql_server(), Variant::long_(1));
             EXPECT_TRUE(result == Variant(false) || result == Variant::integer(10)) << c.method;
             const bool item_method = c.method.ends_with("ITEM") || c.method.ends_with("Item");
-            EXPECT_EQ(arguments[arguments.size() - 2].second,
+            EXPECT_EQ(argument(arguments, "outvntMsg_Ret"),
                       Variant(std::string(item_method ? kItemUnavailable : kOrderUnavailable) + " - TvrZOLT." +
                               c.method + ". ( Recusado :  No Nº " + std::to_string(c.step) + ") " + c.statement))
                 << c.method << " " << c.answered;

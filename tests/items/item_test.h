@@ -14,11 +14,6 @@ namespace zolt::test {
 
 using automation::Variant;
 using Lines = std::vector<std::string>;
-using Entries = std::vector<ado::TraceEntry>;
-
-inline Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
-    return Variant(automation::make_date(year, month, day_of_month, hour, minute));
-}
 
 inline const std::string kItemUnavailable(component::kItemUnavailable);
 inline const std::string kOracleUnavailable(component::kOracleUnavailable);
@@ -134,13 +129,6 @@ protected:
     }
     std::string last_key() const {
         return rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'").at(0);
-    }
-    // The statements a write sent after the given number of its validation's.
-    Entries written(std::size_t validation_reads, const std::function<void()>& write) {
-        Entries statements = traced(write);
-        EXPECT_GE(statements.size(), validation_reads);
-        statements.erase(statements.begin(), statements.begin() + std::min(validation_reads, statements.size()));
-        return statements;
     }
     Lines log() const { return rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"); }
 };

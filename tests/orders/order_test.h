@@ -14,6 +14,9 @@ using automation::Variant;
 using component::kOracleUnavailable;
 using component::kOrderUnavailable;
 using Lines = std::vector<std::string>;
+using Entries = std::vector<ado::TraceEntry>;
+using test::Arguments;
+using test::day;
 
 inline const Variant kUnset("unset");
 inline const std::string kDuplicate = "Já existe um pedido para este fornecedor com o número informado.";

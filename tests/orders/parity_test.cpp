@@ -1,16 +1,10 @@
 // The two dialects write alike: the same calls, each dialect on a database
 // of its own, leave the same orders, items, key counters and operation log.
-#include <algorithm>
-
 #include "tests/orders/order_test.h"
 
 namespace zolt::orders_test {
 
 namespace {
-
-Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
-    return Variant(automation::make_date(year, month, day_of_month, hour, minute));
-}
 
 // Odd values on the way: fractional ids and quantities (converted to whole
 // numbers, halves to even), a missing status or user, unknown ids, and key
@@ -20,7 +14,6 @@ Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0)
 // order procedures take no client, so theirs keep the one they had (none for
 // a new order).
 TEST_P(Orders, TheDialectsLeaveTheSameRows) {
-    using test::Arguments;
     const auto procedures = another_database();
     const test::TestDatabase &inline_db = *db, &procedures_db = *procedures;
     struct Call {
@@ -89,18 +82,12 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
     const std::vector<std::pair<Variant, const test::TestDatabase*>> dialects{{test::object_holding(oracle()), &inline_db},
                                                                          {Variant("SQLSERVER"), &procedures_db}};
     for (const auto& [kind, database] : dialects) {
-        const Variant caller(automation::ObjectPtr(database->connect()));
+        connection = Variant(automation::ObjectPtr(database->connect()));
         for (const Call& call : calls) {
             if (!call.before.empty())
                 database->exec(call.before);
             Arguments arguments = call.arguments;
-            if (std::ranges::find(arguments, "invntUsuario_Internet_ID", &Arguments::value_type::first) ==
-                arguments.end())
-                arguments.emplace_back("invntUsuario_Internet_ID", Variant::long_(7));
-            arguments.insert(arguments.end(), {{"InVntConecta_DB", caller},
-                                               {"outvntMsg_Ret", Variant()},
-                                               {"InVntBanco_Dados", kind}});
-            EXPECT_EQ(invoke(call.method, arguments), Variant::integer(call.result))
+            EXPECT_EQ(invoke(call.method, arguments, kind, user), Variant::integer(call.result))
                 << call.method << " in " << automation::to_text(kind);
         }
     }

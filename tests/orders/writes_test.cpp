@@ -5,73 +5,117 @@
 namespace zolt::orders_test {
 namespace {
 
-using Entries = std::vector<ado::TraceEntry>;
-
-// The statements a write sent after its validation's duplicate check, whose
-// own texts are checked with the check.
-Entries after_check(Entries statements) {
-    EXPECT_FALSE(statements.empty());
-    if (!statements.empty())
-        statements.erase(statements.begin());
-    return statements;
+// One call of each write: of orders 4 (new), 3 and 2, and of items 6 (new),
+// 6 again and the confirmed item 2.
+struct Write {
+    std::string method;
+    Arguments arguments;
+};
+std::vector<Write> every_write() {
+    const Variant status = Variant::long_(5), client = Variant::long_(202);
+    return {{"gInclui_Campos_PEDIDO",
+             {{"InVntTab_Status_ID", status}, {"InVntNum_Pedido_Externo", Variant("PRG-'100")},
+              {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", client}, {"OutVntPedido_ID", Variant()}}},
+            {"gAltera_Campos_PEDIDO",
+             {{"InVntPedido_ID", Variant::long_(3)}, {"InVntTab_Status_ID", status},
+              {"InVntNum_Pedido_Externo", Variant("PRG-0101")}, {"InVntFornecedor_ID", Variant::long_(102)},
+              {"InVntCliente_ID", client}}},
+            {"gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant::long_(2)}}},
+            {"gInclui_Campos_PEDIDO_ITEM",
+             {{"InVntData_Embarque", day(2030, 3, 10)}, {"InVntPeca_ID", Variant::long_(303)},
+              {"InVntPedido_ID", Variant::long_(1)}, {"InVntQtde_Pedida", Variant::long_(40)},
+              {"OutVntPedido_Item_ID", Variant()}}},
+            {"gAltera_Campos_PEDIDO_ITEM",
+             {{"InVntPedido_Item_ID", Variant::long_(6)}, {"InVntData_Embarque", day(2030, 3, 11, 15, 45)},
+              {"InVntPeca_ID", Variant::long_(303)}, {"InVntPedido_ID", Variant::long_(1)},
+              {"InVntQtde_Pedida", Variant("45")}}},
+            {"gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant::long_(2)}}}};
 }
 
-// Each dialect on a database of its own: an insertion, an update of the
-// deleted order 3 and the deletion of order 2, twice. The inline dialect draws
-// the key and records its writes itself; quotes in the external number stay
-// inside its literal. What the writes leave is compared by the parity test.
-TEST_P(Orders, StatementsOfEachDialect) {
+// Each dialect on a database of its own. The statements after the
+// validation's reads (whose texts the checks assert): the inline dialect
+// draws the keys and records its writes itself; quotes in the external number
+// stay inside its literal. What the writes leave is compared by the parity
+// test.
+TEST_P(Orders, TheStatementsOfEveryWrite) {
     test::ScriptedKeys keys;
     const auto procedures_db = another_database();
+    const std::vector<std::size_t> validation_reads{1, 1, 0, 4, 5, 0};
+    const std::vector<Entries> inline_texts{
+        {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
+          "Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
+          true},
+         {"Select 0 Retorno, '' Msg_Ret, 4 Pedido_ID From Infra_IDS ", false}},
+        {{" UPDATE PEDIDO  SET  EMPRESA_ID = 1 ,  TAB_STATUS_ID =  1 ,  NUM_PEDIDO_EXTERNO =  'PRG-0101' ,  "
+          "FORNECEDOR_ID =  102 ,  Cliente_ID =  202  WHERE PEDIDO_ID  = 3 ",
+          true},
+         {"Select 0 Retorno, '' Msg_Ret, 3 Pedido_ID From Infra_IDS ", false}},
+        {{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
+         {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
+        {{" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  "
+          "TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ",
+          true},
+         {" SELECT  6 PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
+        {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 15:45:00'} ,  PECA_ID =  303 ,  PEDIDO_ID =  1 "
+          ",  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 6 ",
+          true},
+         {"Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS ", false}},
+        {{" UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2  WHERE PEDIDO_ITEM_ID =  2 ", true},
+         {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}};
+    const std::vector<std::string> procedure_texts{
+        "EXEC SP_QBX_INC_PEDIDO_OLT1   5, 'PRG-''100', 103, 7",
+        "EXEC SP_QBX_ALT_PEDIDO_OLT1   3, 5, 'PRG-0101', 102, 7",
+        "EXEC SP_QBX_EXC_PEDIDO_OLT1   2, 7",
+        "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 7",
+        "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   6, '2030-03-11T15:45:00', 303, 1, 45, 1, 7",
+        "EXEC SP_QBX_EXC_PEDIDO_ITEM_OLT1   2, 7"};
     const std::string keys_connection = db->connection_string();
-    struct Dialect {
-        Variant kind;
-        const test::TestDatabase& database;
-        Entries insertion, update, deletion;
-    };
-    const std::vector<Dialect> dialects{
-        {oracle(),
-         *db,
-         {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
-           "Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
-           true},
-          {"Select 0 Retorno, '' Msg_Ret, 4 Pedido_ID From Infra_IDS ", false}},
-         {{" UPDATE PEDIDO  SET  EMPRESA_ID = 1 ,  TAB_STATUS_ID =  1 ,  NUM_PEDIDO_EXTERNO =  'PRG-0101' ,  "
-           "FORNECEDOR_ID =  102 ,  Cliente_ID =  202  WHERE PEDIDO_ID  = 3 ",
-           true},
-          {"Select 0 Retorno, '' Msg_Ret, 3 Pedido_ID From Infra_IDS ", false}},
-         {{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
-          {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}},
-        {sql_server(),
-         *procedures_db,
-         {{"EXEC SP_QBX_INC_PEDIDO_OLT1   5, 'PRG-''100', 103, 7", false}},
-         {{"EXEC SP_QBX_ALT_PEDIDO_OLT1   3, 5, 'PRG-0101', 102, 7", false}},
-         {{"EXEC SP_QBX_EXC_PEDIDO_OLT1   2, 7", false}}},
-    };
-    for (const Dialect& d : dialects) {
-        connection = Variant(automation::ObjectPtr(d.database.connect()));
-        const Variant status = Variant::long_(5), client = Variant::long_(202);
-        EXPECT_EQ(after_check(traced([&] {
-                      EXPECT_EQ(insert(Variant("PRG-'100"), Variant::long_(103), client, d.kind, status),
-                                Variant::integer(0));
-                  })),
-                  d.insertion);
-        EXPECT_EQ(new_id, Variant::long_(4));
-        EXPECT_EQ(after_check(traced([&] {
-                      EXPECT_EQ(update(Variant::long_(3), Variant("PRG-0101"), Variant::long_(102), client, d.kind,
-                                       status),
-                                Variant::integer(0));
-                  })),
-                  d.update);
-        for (const Entries& statements : {d.deletion, d.deletion})
-            EXPECT_EQ(traced([&] { EXPECT_EQ(remove(Variant::long_(2), d.kind), Variant::integer(0)); }), statements);
-        EXPECT_EQ(test::row_texts(d.database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"),
-                  (Lines{"172|1|7|4", "172|2|7|3"}));
-        EXPECT_EQ(message, Variant("antes"));
+    for (const auto& [kind, database] : {std::pair{oracle(), db.get()}, {sql_server(), procedures_db.get()}}) {
+        connection = Variant(automation::ObjectPtr(database->connect()));
+        database->exec("UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 510 WHERE PEDIDO_ITEM_ID = 2");
+        const std::vector<Write> writes = every_write();
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            Arguments arguments = writes[i].arguments;
+            Entries sent = traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind, user), Variant::integer(0)); });
+            sent.erase(sent.begin(), sent.begin() + std::min(validation_reads[i], sent.size()));
+            EXPECT_EQ(sent, (kind == oracle() ? inline_texts[i] : Entries{{procedure_texts[i], false}})) << writes[i].method;
+            EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant()) << writes[i].method;
+        }
+        EXPECT_EQ(test::row_texts(*database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"),
+                  (Lines{"172|1|7|4", "172|2|7|3", "260|1|7|6", "260|2|7|6"}));
+        EXPECT_EQ(rows("SELECT PEDIDO_ID FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO = 'PRG-''100'"), Lines{"4"});
     }
     EXPECT_EQ(keys.calls, (Lines{"NextKey|ORACLE|7|1|TOVREL|N|Empty|" + keys_connection + "|PEDIDO_ID",
                                  "RecordOperation|ORACLE|172|1|7|4|0|" + keys_connection,
-                                 "RecordOperation|ORACLE|172|2|7|3|0|" + keys_connection}));
+                                 "RecordOperation|ORACLE|172|2|7|3|0|" + keys_connection,
+                                 "NextKey|ORACLE|7|1|TOVREL|N|Empty|" + keys_connection + "|PEDIDO_ITEM_ID",
+                                 "RecordOperation|ORACLE|260|1|7|6|0|" + keys_connection,
+                                 "RecordOperation|ORACLE|260|2|7|6|0|" + keys_connection}));
+}
+
+// An inline answer with no row fails each write with its message and leaves
+// the new key unset; the writes ran before it.
+TEST_P(Orders, InlineAnswersWithoutARow) {
+    db->inject(test::TestDatabase::Mishap::EmptyAnswers, "PEDIDO");
+    db->inject(test::TestDatabase::Mishap::EmptyAnswers, "PEDIDO_ITEM");
+    const std::vector<std::string> messages{
+        "Erro na inclusão do pedido.",         "Erro na alteração do pedido.",
+        "Erro na exclusão do pedido.",         "Erro na inclusão do item no pedido.",
+        "Erro na alteração dos itens do pedido.", "Erro na exclusão do item do pedido."};
+    const std::vector<Write> writes = every_write();
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        db->exec("DELETE FROM Infra_IDS");
+        db->exec("INSERT INTO Infra_IDS VALUES (1)");
+        Arguments arguments = writes[i].arguments;
+        EXPECT_EQ(invoke(writes[i].method, arguments, oracle(), user), Variant::integer(10));
+        EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant(messages[i]));
+        for (const auto& [name, value] : arguments)
+            EXPECT_TRUE(!name.starts_with("Out") || value.is_empty()) << name;
+    }
+    EXPECT_EQ(rows("SELECT PEDIDO_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY 1"),
+              (Lines{"2|2|PRG-0002", "3|1|PRG-0101", "4|1|PRG-'100"}));
+    EXPECT_EQ(rows("SELECT PEDIDO_ITEM_ID, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID IN (2, 6)"),
+              (Lines{"2|50|2", "6|45|509"}));
 }
 
 // A refused validation ends a write before anything is written, a refused key
@@ -108,23 +152,6 @@ TEST_P(Orders, RefusalsOfTheValidationAndTheKeyGenerator) {
     EXPECT_EQ(message, Variant("antes"));
     EXPECT_EQ(new_id, kUnset);
     EXPECT_TRUE(operations().empty());
-}
-
-// An inline answer with no row writes each method's message; the writes ran
-// before it.
-TEST_P(Orders, InlineAnswersWithoutARow) {
-    db->exec("DELETE FROM Infra_IDS");
-    EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
-    EXPECT_EQ(message, Variant("Erro na inclusão do pedido."));
-    EXPECT_EQ(update(Variant::long_(1), Variant("PRG-0101"), Variant::long_(101), Variant::long_(201), oracle()),
-              Variant::integer(10));
-    EXPECT_EQ(message, Variant("Erro na alteração do pedido."));
-    EXPECT_EQ(remove(Variant::long_(2), oracle()), Variant::integer(10));
-    EXPECT_EQ(message, Variant("Erro na exclusão do pedido."));
-    EXPECT_EQ(order(4), "1|1|PRG-0100|103|202");
-    EXPECT_EQ(order(1), "1|1|PRG-0101|101|201");
-    EXPECT_EQ(order(2), "1|2|PRG-0002|102|202");
-    EXPECT_EQ(new_id, kUnset);
 }
 
 // The emulation's trailer ends with its own statement, here an INSERT whose

@@ -3,6 +3,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -49,11 +50,11 @@ std::string TempDatabase::connection_string() const { return db::connection_stri
 
 void TempDatabase::inject(Mishap mishap, const std::string& table) const {
     if (mishap == Mishap::Refuse) {
-        exec("CREATE TRIGGER refuse BEFORE INSERT ON " + table + " BEGIN SELECT RAISE(ABORT, 'recusado'); END");
+        exec("CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table + " BEGIN SELECT RAISE(ABORT, 'recusado'); END");
         return;
     }
     for (const std::string event : {"INSERT", "UPDATE"})
-        exec("CREATE TRIGGER empty_after_" + event + " AFTER " + event + " ON " + table +
+        exec("CREATE TRIGGER empty_" + table + "_after_" + event + " AFTER " + event + " ON " + table +
              " BEGIN DELETE FROM Infra_IDS; END");
 }
 
@@ -118,6 +119,21 @@ Variant ComponentTest::invoke(std::string_view method, Arguments& arguments) {
     Variant result;
     EXPECT_EQ(zolt_->Invoke(ids.at(0), params, &result, nullptr), com::S_OK) << method;
     return result;
+}
+
+Variant ComponentTest::invoke(std::string_view method, Arguments& arguments, const Variant& kind,
+                              const Variant& user) {
+    if (std::ranges::find(arguments, "invntUsuario_Internet_ID", &Arguments::value_type::first) == arguments.end())
+        arguments.emplace_back("invntUsuario_Internet_ID", user);
+    arguments.insert(arguments.end(), {{"InVntConecta_DB", connection}, {"outvntMsg_Ret", Variant()}, {"InVntBanco_Dados", kind}});
+    return invoke(method, arguments);
+}
+
+const Variant& ComponentTest::argument(const Arguments& arguments, std::string_view name) {
+    const auto found = std::ranges::find(arguments, name, &Arguments::value_type::first);
+    if (found == arguments.end())
+        throw std::invalid_argument("no argument " + std::string(name));
+    return found->second;
 }
 
 std::vector<ado::TraceEntry> ComponentTest::traced(const std::function<void()>& fn) {

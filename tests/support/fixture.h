@@ -78,6 +78,11 @@ protected:
     // Calls a method late-bound, by its name and the names of the arguments
     // given (the others are Empty); the arguments then hold what it left.
     Variant invoke(std::string_view method, Arguments& arguments);
+    // The same with the common arguments after the given ones: the user id
+    // (unless given), this test's connection, an Empty message and the kind.
+    Variant invoke(std::string_view method, Arguments& arguments, const Variant& kind, const Variant& user);
+    // What a call left in one of its arguments.
+    static const Variant& argument(const Arguments& arguments, std::string_view name);
 
     // Runs fn with the statement trace on; returns what it recorded.
     std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);

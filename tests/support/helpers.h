@@ -17,6 +17,11 @@ int32_t error_number(const std::function<void()>& call);
 // The error a call raised as "number|description|source"; "" when none.
 std::string error_text(const std::function<void()>& call);
 
+// A Date value.
+inline Variant day(int year, int month, int day_of_month, int hour = 0, int minute = 0) {
+    return Variant(automation::make_date(year, month, day_of_month, hour, minute));
+}
+
 // A Variant holding an object whose default property is the value, as a data
 // field is.
 Variant object_holding(Variant value);
