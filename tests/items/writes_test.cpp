@@ -4,30 +4,6 @@
 namespace zolt::test {
 namespace {
 
-// A refused key ends the insertion with the generator's message. A refused
-// record comes after the write: the row stays, the message does not change.
-TEST_P(Items, RefusalsOfTheKeyGenerator) {
-    ScriptedKeys keys;
-    keys.refuse_key = true;
-    ItemCall c = new_item();
-    EXPECT_EQ(insert(c, oracle()), Variant::integer(10));
-    EXPECT_EQ(c.message, Variant("Chave recusada."));
-    EXPECT_EQ(item(6), "");
-    EXPECT_TRUE(c.new_id.is_empty());
-
-    keys.refuse_key = false;
-    keys.refuse_record = true;
-    c = new_item();
-    EXPECT_EQ(insert(c, oracle()), Variant::integer(10));
-    EXPECT_EQ(item(6), "1|303|40|509|10/03/2030");
-    c.item_id = Variant::long_(6);
-    c.quantity = Variant::long_(9);
-    EXPECT_EQ(update(c, oracle()), Variant::integer(10));
-    EXPECT_EQ(item(6), "1|303|9|509|10/03/2030");
-    EXPECT_EQ(c.message, Variant("as passed"));
-    EXPECT_TRUE(log().empty());
-}
-
 // Without a counter the procedure draws no key: it refuses with a RETORNO,
 // which leaves the message alone.
 TEST_P(Items, AProcedureThatRefusesLeavesTheMessage) {

@@ -118,10 +118,8 @@ TEST_P(Orders, InlineAnswersWithoutARow) {
               (Lines{"2|50|2", "6|45|509"}));
 }
 
-// A refused validation ends a write before anything is written, a refused key
-// the insertion with the generator's message. A refused record comes after
-// the write: the row stays and the message does not change.
-TEST_P(Orders, RefusalsOfTheValidationAndTheKeyGenerator) {
+// A refused validation ends a write before anything is written.
+TEST_P(Orders, ARefusedValidationWritesNothing) {
     test::ScriptedKeys keys;
     for (const Variant& kind : {oracle(), sql_server()}) {
         EXPECT_EQ(insert(Variant("PRG-0001"), Variant::long_(101), Variant::long_(201), kind), Variant::integer(10));
@@ -131,26 +129,34 @@ TEST_P(Orders, RefusalsOfTheValidationAndTheKeyGenerator) {
     }
     EXPECT_EQ(last_key(), "3");
     EXPECT_TRUE(keys.calls.empty());
+}
 
+// A refused key ends an inline insertion with the generator's message, before
+// it writes. A refused record comes after the write: the row stays, and the
+// message and the new key's argument are left alone.
+TEST_P(Orders, RefusalsOfTheKeyGenerator) {
+    test::ScriptedKeys keys;
+    const std::vector<Write> writes = every_write();
     keys.refuse_key = true;
-    EXPECT_EQ(traced_texts([&] {
-                  EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()),
-                            Variant::integer(10));
-              }).size(),
-              1u);
-    EXPECT_EQ(message, Variant("Chave recusada."));
-    EXPECT_EQ(order(4), "");
+    for (const std::size_t insertion : {0, 3}) {
+        Arguments arguments = writes[insertion].arguments;
+        EXPECT_EQ(invoke(writes[insertion].method, arguments, oracle(), user), Variant::integer(10));
+        EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant("Chave recusada."));
+    }
+    EXPECT_EQ(rows("SELECT (SELECT COUNT(*) FROM PEDIDO) + (SELECT COUNT(*) FROM PEDIDO_ITEM)"), Lines{"8"});
 
     keys.refuse_key = false;
     keys.refuse_record = true;
-    message = Variant("antes");
-    EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
-    EXPECT_EQ(order(4), "1|1|PRG-0100|103|202");
-    EXPECT_EQ(update(Variant::long_(1), Variant("PRG-0101"), Variant::long_(101), Variant::long_(201), oracle()),
-              Variant::integer(10));
-    EXPECT_EQ(order(1), "1|1|PRG-0101|101|201");
-    EXPECT_EQ(message, Variant("antes"));
-    EXPECT_EQ(new_id, kUnset);
+    for (const std::size_t write : {0, 1, 3, 4}) {
+        Arguments arguments = writes[write].arguments;
+        EXPECT_EQ(invoke(writes[write].method, arguments, oracle(), user), Variant::integer(10));
+        EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant());
+        for (const auto& [name, value] : arguments)
+            EXPECT_TRUE(!name.starts_with("Out") || value.is_empty()) << name;
+    }
+    EXPECT_EQ(order(4), "1|1|PRG-'100|103|202");
+    EXPECT_EQ(order(3), "1|1|PRG-0101|102|202");
+    EXPECT_EQ(rows("SELECT QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"), Lines{"45|509"});
     EXPECT_TRUE(operations().empty());
 }
 
