@@ -77,30 +77,19 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         int answered, step;
         std::string statement;
     };
-    const Variant date = Variant(automation::make_date(2030, 3, 10));
-    const Arguments order{{"InVntPedido_ID", Variant::long_(1)}};
-    const Arguments item{{"InVntPedido_Item_ID", Variant::long_(1)}};
-    const Arguments new_order{{"InVntTab_Status_ID", Variant::long_(1)},
-                              {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
-                              {"InVntFornecedor_ID", Variant::long_(101)},
-                              {"InVntCliente_ID", Variant::long_(201)}};
-    const Arguments changed_order{{"InVntPedido_ID", Variant::long_(1)},
-                                  {"InVntTab_Status_ID", Variant::long_(1)},
-                                  {"InVntNum_Pedido_Externo", Variant("PRG-0001")},
-                                  {"InVntFornecedor_ID", Variant::long_(101)},
-                                  {"InVntCliente_ID", Variant::long_(201)}};
-    const Arguments order_check{{"InVntPedido_ID", Variant::long_(0)},
-                                {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
+    const Arguments order{{"InVntPedido_ID", Variant::long_(1)}}, item{{"InVntPedido_Item_ID", Variant::long_(1)}};
+    Arguments new_order{{"InVntTab_Status_ID", Variant::long_(1)}, {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
+                        {"InVntFornecedor_ID", Variant::long_(101)}, {"InVntCliente_ID", Variant::long_(201)}};
+    Arguments changed_order = new_order;
+    changed_order.insert(changed_order.begin(), order.front());
+    const Arguments order_check{{"InVntPedido_ID", Variant::long_(0)}, {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
                                 {"InVntFornecedor_ID", Variant::long_(101)}};
-    const Arguments item_check{{"InVntPedido_Item_ID", Variant::long_(0)},
-                               {"InVntPeca_ID", Variant::long_(303)},
+    const Arguments item_check{{"InVntPedido_Item_ID", Variant::long_(0)}, {"InVntPeca_ID", Variant::long_(303)},
                                {"InVntPedido_ID", Variant::long_(1)}};
-    Arguments new_item{{"InVntData_Embarque", date},
-                       {"InVntPeca_ID", Variant::long_(303)},
-                       {"InVntPedido_ID", Variant::long_(1)},
-                       {"InVntQtde_Pedida", Variant::long_(40)}};
+    Arguments new_item{{"InVntData_Embarque", test::day(2030, 3, 10)}, {"InVntPeca_ID", Variant::long_(303)},
+                       {"InVntPedido_ID", Variant::long_(1)}, {"InVntQtde_Pedida", Variant::long_(40)}};
     Arguments changed_item = new_item;
-    changed_item.insert(changed_item.begin(), {"InVntPedido_Item_ID", Variant::long_(1)});
+    changed_item.insert(changed_item.begin(), item.front());
     const std::string order_check_exec = "EXEC SP_QBX_DUP_PEDIDO_OLT1   ", item_check_exec = "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   ";
     const std::string insert = "EXEC SP_QBX_INC_PEDIDO_OLT1   ", update = "EXEC SP_QBX_ALT_PEDIDO_OLT1   ";
     const std::string insert_item = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', ";
@@ -115,7 +104,7 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         {"gInclui_Campos_PEDIDO", new_order, 6, 90, insert + "1, 'PRG-0009', 101, "},
         {"gAltera_Campos_PEDIDO", changed_order, 3, 60, update},
         {"gAltera_Campos_PEDIDO", changed_order, 5, 80, update + "1, 1, "},
-        {"gAltera_Campos_PEDIDO", changed_order, 7, 100, update + "1, 1, 'PRG-0001', 101, "},
+        {"gAltera_Campos_PEDIDO", changed_order, 7, 100, update + "1, 1, 'PRG-0009', 101, "},
         {"gExclui_Campos_PEDIDO", order, 1, 50, ""},
         {"gConsulta_Campos_PEDIDO_ITEM", item, 0, 40, ""},
         {"gConsulta_Campos_LIS_PEDIDO_ITEM", order, 0, 40, ""},

@@ -30,22 +30,13 @@ TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
     EXPECT_EQ(answer.columns, (std::vector<std::string>{"whole", "big", "exact", "exact_whole", "real", "moment",
                                                         "next_day", "day", "name", "long_text", "nothing"}));
     ASSERT_EQ(answer.rows.size(), 1u);
-    const std::vector<Variant> expected{Variant::long_(7),
-                                        Variant(int64_t{9000000000}),
-                                        Variant(2.5),
-                                        Variant::long_(7),
-                                        Variant(1.5),
-                                        Variant(make_date(2030, 1, 15, 14, 30)),
-                                        Variant(make_date(2030, 2, 1)),
-                                        Variant(make_date(2030, 1, 15)),
-                                        Variant("Metalúrgica Alfa"),
-                                        Variant([] {
-                                            std::string text;
-                                            for (int i = 0; i < 700; ++i)
-                                                text += "ç";
-                                            return text;
-                                        }()),
-                                        Variant::null()};
+    std::string long_text;
+    for (int i = 0; i < 700; ++i)
+        long_text += "ç";
+    const std::vector<Variant> expected{
+        Variant::long_(7), Variant(int64_t{9000000000}), Variant(2.5), Variant::long_(7), Variant(1.5),
+        Variant(make_date(2030, 1, 15, 14, 30)), Variant(make_date(2030, 2, 1)), Variant(make_date(2030, 1, 15)),
+        Variant("Metalúrgica Alfa"), Variant(long_text), Variant::null()};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(answer.rows[0][i].type(), expected[i].type()) << answer.columns[i];
         EXPECT_EQ(answer.rows[0][i], expected[i]) << answer.columns[i];
