@@ -18,19 +18,20 @@ TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
     const std::vector<Case> cases{
         {Variant(), 301, 1, false, "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, NULL",
          count + " And Tab_Status_ID IN ( 509 , 510 )"},  // new item, part on live item 1
-        {Variant::long_(0), 302, 1, false},               // new item, part on confirmed item 2
+        {Variant::long_(0), 302, 1, false, "", ""},       // new item, part on confirmed item 2
         {Variant::long_(1), 301, 1, true, "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, 1",
          count + "AND  PEDIDO_ITEM_ID <>  1  And Tab_Status_ID IN ( 509 , 510 )"},  // item 1 keeping its own part
-        {Variant::long_(1), 302, 1, false},  // item 1 taking the part of item 2
-        {Variant(), 303, 2, true},           // part only on deleted item 4
-        {Variant(), 302, 2, true},           // part in another order
+        {Variant::long_(1), 302, 1, false, "", ""},  // item 1 taking the part of item 2
+        {Variant(), 303, 2, true, "", ""},           // part only on deleted item 4
+        {Variant(), 302, 2, true, "", ""},           // part in another order
     };
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
             ItemCall c = call(test.item_id, test.order, test.part);
             const Lines sent = traced_texts([&] { EXPECT_EQ(part_free(c, kind), test.free) << test.part; });
-            if (!test.procedure.empty())
+            if (!test.procedure.empty()) {
                 EXPECT_EQ(sent, Lines{kind == oracle() ? test.inline_text : test.procedure});
+            }
             EXPECT_EQ(c.message, Variant(test.free ? "as passed" : "Já existe a peça no pedido informado."));
         }
     }
