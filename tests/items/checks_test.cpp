@@ -8,7 +8,8 @@ namespace {
 // The procedure takes part, order, item; the inline count leaves an existing
 // item out.
 TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
-    const std::string count = " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO_ITEM  WHERE  PECA_ID =  301 AND  PEDIDO_ID =  1 ";
+    const std::string count =
+        " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO_ITEM  WHERE  PECA_ID =  301 AND  PEDIDO_ID =  1 ";
     struct Case {
         Variant item_id;
         int part, order;

@@ -37,7 +37,8 @@ TEST_P(Items, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
         for (int round = 0; round < kRounds; ++round) {
             Variant kind((thread + round) % 2 ? "ORACLE" : "SQLSERVER"), state = Variant::long_(1);
             Variant number("T" + std::to_string(thread) + "-" + std::to_string(round));
-            Variant supplier = Variant::long_(101 + thread % 3), client = Variant::long_(201), order_id, message, result;
+            Variant supplier = Variant::long_(101 + thread % 3), client = Variant::long_(201);
+            Variant order_id, message, result;
             status = zolt->gInclui_Campos_PEDIDO(state, number, supplier, order_id, user, connection, message, kind,
                                                  client, result);
             wrote(status, result, message, automation::to_long(order_id));

@@ -15,7 +15,8 @@ std::vector<Write> every_write() {
     const Variant status = Variant::long_(5), client = Variant::long_(202);
     return {{"gInclui_Campos_PEDIDO",
              {{"InVntTab_Status_ID", status}, {"InVntNum_Pedido_Externo", Variant("PRG-'100")},
-              {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", client}, {"OutVntPedido_ID", Variant()}}},
+              {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", client},
+              {"OutVntPedido_ID", Variant()}}},
             {"gAltera_Campos_PEDIDO",
              {{"InVntPedido_ID", Variant::long_(3)}, {"InVntTab_Status_ID", status},
               {"InVntNum_Pedido_Externo", Variant("PRG-0101")}, {"InVntFornecedor_ID", Variant::long_(102)},
@@ -76,9 +77,11 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
         const std::vector<Write> writes = every_write();
         for (std::size_t i = 0; i < writes.size(); ++i) {
             Arguments arguments = writes[i].arguments;
-            Entries sent = traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind, user), Variant::integer(0)); });
+            Entries sent =
+                traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind, user), Variant::integer(0)); });
             sent.erase(sent.begin(), sent.begin() + std::min(validation_reads[i], sent.size()));
-            EXPECT_EQ(sent, (kind == oracle() ? inline_texts[i] : Entries{{procedure_texts[i], false}})) << writes[i].method;
+            EXPECT_EQ(sent, (kind == oracle() ? inline_texts[i] : Entries{{procedure_texts[i], false}}))
+                << writes[i].method;
             EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant()) << writes[i].method;
         }
         EXPECT_EQ(test::row_texts(*database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"),

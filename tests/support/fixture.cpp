@@ -50,7 +50,8 @@ std::string TempDatabase::connection_string() const { return db::connection_stri
 
 void TempDatabase::inject(Mishap mishap, const std::string& table) const {
     if (mishap == Mishap::Refuse) {
-        exec("CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table + " BEGIN SELECT RAISE(ABORT, 'recusado'); END");
+        exec("CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table +
+             " BEGIN SELECT RAISE(ABORT, 'recusado'); END");
         return;
     }
     for (const std::string event : {"INSERT", "UPDATE"})
@@ -125,7 +126,8 @@ Variant ComponentTest::invoke(std::string_view method, Arguments& arguments, con
                               const Variant& user) {
     if (std::ranges::find(arguments, "invntUsuario_Internet_ID", &Arguments::value_type::first) == arguments.end())
         arguments.emplace_back("invntUsuario_Internet_ID", user);
-    arguments.insert(arguments.end(), {{"InVntConecta_DB", connection}, {"outvntMsg_Ret", Variant()}, {"InVntBanco_Dados", kind}});
+    arguments.insert(arguments.end(),
+                     {{"InVntConecta_DB", connection}, {"outvntMsg_Ret", Variant()}, {"InVntBanco_Dados", kind}});
     return invoke(method, arguments);
 }
 
