@@ -32,5 +32,5 @@ echo "== benchmark on the server"
 if [ "${LOAD:-1}" != 0 ]; then
     echo
     echo "== load"
-    "$build/tests/zolt_load" --seconds "${LOAD_SECONDS:-5}" --processes 1,2,4,8
+    "$build/bench/load/zolt_load" --seconds "${LOAD_SECONDS:-5}" --processes 1,2,4,8
 fi
