@@ -2,6 +2,7 @@
 // that read them: any text converts or raises an automation error, and a date
 // read from a text, written day first, reads back as the same day.
 #include <cmath>
+#include <functional>
 
 #include "fuzz/fuzz.h"
 #include "platform/automation/variant.h"
@@ -10,23 +11,9 @@
 using namespace zolt;
 using automation::Variant;
 
-namespace {
-
-template <class Conversion>
-void attempt(Conversion conversion) {
-    try {
-        conversion();
-    } catch (const automation::AutomationError&) {
-    }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(fuzz::text_of(data, size));
     const Variant value(text);
-    double number = 0;
-    automation::parse_number(text, number);
     automation::Date date;
     if (automation::parse_date(text, date) && std::isfinite(date.serial)) {
         const std::string written = automation::format(Variant(date), "dd/mm/yyyy");
@@ -36,24 +23,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!automation::parse_date(written, again) || std::trunc(again.serial) != std::trunc(date.serial))
             fuzz::finding("a date does not read back from its day-first text", text + " -> " + written);
     }
-    attempt([&] { automation::to_long(value); });
-    attempt([&] { automation::to_integer(value); });
-    attempt([&] { automation::to_double(value); });
-    attempt([&] { automation::to_date(value); });
-    attempt([&] { automation::to_bool(value); });
-    attempt([&] { automation::format(value, "dd/mm/yyyy"); });
+    services::SqlFormatterService formatter;
+    services::LiteralWriterService writer;
+    std::string none, equals = "=";
+    double number = 0;
+    automation::parse_number(text, number);
+    // These answer for any text; the readings below may refuse it.
     automation::is_numeric(value);
     automation::is_date(value);
     automation::less(value, Variant::long_(1));
     automation::equals(value, Variant(automation::Date{1.5}));
-
-    services::SqlFormatterService formatter;
-    services::LiteralWriterService writer;
-    std::string none, equals = "=";
-    attempt([&] { formatter.NumberValue(value); });
-    attempt([&] { formatter.SqlNumber(value); });
-    attempt([&] { formatter.SqlDate(value); });
-    attempt([&] { writer.WriteDate(value, none); });
-    attempt([&] { writer.WriteNumber(value, equals); });
+    const std::function<void()> readings[] = {
+        [&] { automation::to_long(value); }, [&] { automation::to_integer(value); },
+        [&] { automation::to_double(value); }, [&] { automation::to_date(value); },
+        [&] { automation::to_bool(value); }, [&] { automation::format(value, "dd/mm/yyyy"); },
+        [&] { formatter.NumberValue(value); }, [&] { formatter.SqlNumber(value); },
+        [&] { formatter.SqlDate(value); }, [&] { writer.WriteDate(value, none); },
+        [&] { writer.WriteNumber(value, equals); },
+    };
+    for (const auto& reading : readings) {
+        try {
+            reading();
+        } catch (const automation::AutomationError&) {
+        }
+    }
     return 0;
 }

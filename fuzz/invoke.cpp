@@ -1,6 +1,7 @@
 // Invoke of every method with arbitrary Variants: whatever the arguments, the
 // call returns, and a method that completed answers a Boolean or an Integer
 // 0 or 10.
+#include <array>
 #include <bit>
 #include <memory>
 
@@ -15,29 +16,24 @@ using automation::Variant;
 
 namespace {
 
-// Reads the fuzz input as a stream of values.
-class Reader {
-public:
-    Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool empty() const { return at_ >= size_; }
-    uint8_t byte() { return empty() ? 0 : data_[at_++]; }
+// Reads the fuzz input as a stream of values; past its end, zeros.
+struct Reader {
+    const uint8_t* data;
+    size_t size, at = 0;
+    uint8_t byte() { return at < size ? data[at++] : 0; }
     template <class T>
     T raw() {
-        uint8_t bytes[sizeof(T)];
+        std::array<uint8_t, sizeof(T)> bytes;
         for (auto& b : bytes)
             b = byte();
         return std::bit_cast<T>(bytes);
     }
     std::string text() {
         std::string out;
-        for (size_t n = byte() % 32; n > 0 && !empty(); --n)
+        for (size_t n = byte() % 32; n > 0 && at < size; --n)
             out.push_back(static_cast<char>(byte()));
         return out;
     }
-
-private:
-    const uint8_t* data_;
-    size_t size_, at_ = 0;
 };
 
 // An object whose default property is a value, as a data field is.
@@ -94,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const Variant connection(automation::ObjectPtr(
         std::make_shared<ado::Connection>(db::connection_string(fuzz::sample_database()))));
 
-    Reader in(data, size);
+    Reader in{data, size};
     const auto& methods = object->GetTypeInfo().methods;
     const com::MethodInfo& method = methods[in.byte() % methods.size()];
     std::vector<Variant> arguments;

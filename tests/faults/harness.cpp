@@ -5,7 +5,9 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 
@@ -106,6 +108,10 @@ void* reallocate(void* block, int size) {
 
 }  // namespace
 
+namespace {
+
+// Puts the failing file system and allocator under the engine, and the
+// statement capture on every connection, before the engine's first use.
 void install() {
     if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &real_memory) != SQLITE_OK)
         throw std::runtime_error("the engine was in use before the faults were installed");
@@ -124,6 +130,8 @@ void install() {
     bench::capture::install();
 }
 
+}  // namespace
+
 void arm(Fault fault, long nth) {
     counted = 0;
     first_failing = nth;
@@ -141,20 +149,13 @@ bool disarm() {
 namespace {
 
 Arguments arguments_for(const std::string& method, const Variant& kind) {
+    const Variant day(automation::make_date(2030, 3, 10)), one = Variant::long_(1);
     Arguments arguments{
-        {"InVntPedido_ID", Variant::long_(1)},
-        {"InVntPedido_Item_ID", Variant::long_(1)},
-        {"InVntPeca_ID", Variant::long_(303)},
-        {"InVntData_Embarque", Variant(automation::make_date(2030, 3, 10))},
-        {"InVntData", Variant(automation::make_date(2030, 3, 10))},
-        {"InVntQtde_Pedida", Variant::long_(40)},
-        {"InVntNum_Pedido_Externo", Variant("PRG-0100")},
-        {"InVntFornecedor_ID", Variant::long_(103)},
-        {"InVntCliente_ID", Variant::long_(202)},
-        {"InVntTab_Status_ID", Variant::long_(1)},
-        {"InVntFlag_Acao", Variant("I")},
-        {"invntUsuario_Internet_ID", Variant::long_(2)},
-        {"outvntMsg_Ret", Variant("antes")},
+        {"InVntPedido_ID", one}, {"InVntPedido_Item_ID", one}, {"InVntPeca_ID", Variant::long_(303)},
+        {"InVntData_Embarque", day}, {"InVntData", day}, {"InVntQtde_Pedida", Variant::long_(40)},
+        {"InVntNum_Pedido_Externo", Variant("PRG-0100")}, {"InVntFornecedor_ID", Variant::long_(103)},
+        {"InVntCliente_ID", Variant::long_(202)}, {"InVntTab_Status_ID", one}, {"InVntFlag_Acao", Variant("I")},
+        {"invntUsuario_Internet_ID", Variant::long_(2)}, {"outvntMsg_Ret", Variant("antes")},
         {"InVntBanco_Dados", kind},
     };
     // Later methods of the interface find what earlier ones wrote: each
@@ -201,16 +202,11 @@ Outcome invoke(com::IDispatch& object, const std::string& method, const Variant&
 
 Object::Object() {
     com::IClassFactory* factory = nullptr;
-    if (com::failed(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
-                                      reinterpret_cast<void**>(&factory))))
-        throw std::runtime_error("cannot reach the ZOLT class factory");
-    const com::HRESULT made = factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&object_));
-    factory->Release();
-    if (com::failed(made))
+    DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (!factory || com::failed(factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&object))))
         throw std::runtime_error("cannot create a ZOLT object");
+    factory->Release();
 }
-
-Object::~Object() { object_->Release(); }
 
 // ---- database files --------------------------------------------------------------
 
@@ -333,3 +329,19 @@ std::vector<std::vector<std::string>> states_after_prefixes(Databases& databases
 }
 
 }  // namespace zolt::faults
+
+// The fault tests' program. With --writer PATH SEED it is instead one of the
+// writers the crash test starts and kills. What the tests measured is
+// appended to the file named by $ZOLT_FAULTS_TALLY, when set.
+int main(int argc, char** argv) {
+    using namespace zolt::faults;
+    install();
+    if (argc == 4 && std::string(argv[1]) == "--writer")
+        return write_until_killed(argv[2], static_cast<unsigned>(std::stoul(argv[3])));
+    ::testing::InitGoogleTest(&argc, argv);
+    const int status = RUN_ALL_TESTS();
+    if (const char* file = std::getenv("ZOLT_FAULTS_TALLY"))
+        std::ofstream(file, std::ios::app) << tally.injected << ' ' << tally.answered << ' ' << tally.crashes << ' '
+                                           << tally.integrity_failures << ' ' << tally.half_written << '\n';
+    return status;
+}

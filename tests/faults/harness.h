@@ -19,22 +19,18 @@ using automation::Variant;
 enum class Fault { Read, Write, Sync, Lock, FullDisk, Allocation };
 inline const char* const kFaultNames[] = {"Read", "Write", "Sync", "Lock", "FullDisk", "Allocation"};
 
-// Puts the failing file system and allocator under the engine, and the
-// statement capture on every connection; must run before the engine's first use.
-void install();
 // From the nth operation of the kind on, every one fails until disarm(),
 // which answers whether any did.
 void arm(Fault fault, long nth);
 bool disarm();
 
-// What the tests measured, added up for the summary line of the fault run.
+// What the tests measured, for the summary line of the fault run.
 struct Tally {
     long injected = 0, answered = 0, crashes = 0, integrity_failures = 0, half_written = 0;
 };
 inline Tally tally;
 
-// Parameter name -> value; names as the interface spells them.
-using Arguments = std::map<std::string, Variant>;
+using Arguments = std::map<std::string, Variant>;  // by the interface's parameter names
 
 struct Outcome {
     com::HRESULT status = 0;
@@ -56,17 +52,13 @@ inline const std::vector<std::string> kWriteMethods{"gInclui_Campos_PEDIDO",    
 inline const Variant kOracle("ORACLE"), kSqlServer("SQLSERVER");
 
 // A ZOLT object made through the library's class factory.
-class Object {
-public:
+struct Object {
     Object();
-    ~Object();
+    ~Object() { object->Release(); }
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
-    com::IDispatch& operator*() const { return *object_; }
-    const std::vector<com::MethodInfo>& methods() const { return object_->GetTypeInfo().methods; }
-
-private:
-    component::_ZOLT* object_ = nullptr;
+    com::IDispatch& operator*() const { return *object; }
+    component::_ZOLT* object = nullptr;
 };
 
 // One of the crash test's writers: writes orders and items of its own on the
@@ -79,9 +71,6 @@ class Databases {
 public:
     Databases();
     ~Databases();
-    Databases(const Databases&) = delete;
-    Databases& operator=(const Databases&) = delete;
-
     std::string copy() { return copy_of(sample_); }
     std::string copy_of(const std::string& path);  // its log folded in first
 
@@ -94,8 +83,7 @@ private:
 Variant connect(const std::string& path);
 // Rows of one query on a connection of its own, each value as text joined by '|'.
 std::vector<std::string> query(const std::string& path, const std::string& sql);
-// Every row of every table, in key order, the clock column of the operation
-// log left out.
+// Every row of every table, the clock column of the operation log left out.
 std::vector<std::string> contents(const std::string& path);
 // Whether PRAGMA integrity_check answers ok; a test failure when it does not.
 bool intact(const std::string& path);

@@ -35,21 +35,15 @@ TEST(Formatter, ValuesAndLiterals) {
         {number, Variant::null(), Variant::long_(0)},
         {number, Variant("abc"), Variant::long_(0)},
         {number, Variant(" 15 "), Variant::long_(15)},
-        {number, Variant(15.0), Variant::long_(15)},
         {number, Variant("2.5"), Variant(2.5)},
         {number, Variant(3e9), Variant(3e9)},
         {number, field_holding(Variant("42")), Variant::long_(42)},
-        {text, Variant(), Variant("")},
         {text, field_holding(Variant::null()), Variant("")},
         {text, field_holding(Variant(make_date(2030, 1, 15))), Variant("15/01/2030")},
-        {text, Variant(" A "), Variant(" A ")},
         {sql_number, Variant(" "), Variant("NULL")},
         {sql_number, Variant(" 2.50 "), Variant("2.5")},
         {sql_number, field_holding(Variant(7)), Variant("7")},
-        {sql_text, Variant::null(), Variant("NULL")},
-        {sql_text, Variant(""), Variant("''")},
         {sql_text, Variant("O'Brien ''"), Variant("'O''Brien '''''")},
-        {sql_date, Variant(), Variant("NULL")},
         {sql_date, Variant(make_date(2030, 1, 15, 14, 30)), Variant("'2030-01-15T14:30:00'")},
         {sql_date, Variant("15/01/2030"), Variant("'2030-01-15T00:00:00'")},
         {sql_date, field_holding(Variant("2030-02-01 10:00:00")), Variant("'2030-02-01T10:00:00'")},
@@ -68,15 +62,12 @@ TEST(LiteralWriter, FormsWithAndWithoutOperator) {
     const Operation number = &outside::LiteralWriter::WriteNumber, text = &outside::LiteralWriter::WriteText,
                     date = &outside::LiteralWriter::WriteDate;
     const std::tuple<Operation, Variant, std::string, std::string> cases[] = {
-        {number, Variant::long_(15), "", "15"},
         {number, Variant::long_(15), "=", "= 15"},
         {number, Variant(), "", "NULL"},
         {number, Variant::null(), "=", "IS NULL"},
         {text, Variant("PRG-'1"), "", "'PRG-''1'"},
-        {text, Variant("x"), "=", "= 'x'"},
         {text, Variant(), "=", "IS NULL"},
         {date, Variant("15/01/2030 14:30:00"), "", "{ts '2030-01-15 14:30:00'}"},
-        {date, Variant(make_date(2030, 2, 1)), "=", "= {ts '2030-02-01 00:00:00'}"},
         {date, Variant(""), "", "NULL"},
     };
     for (const auto& [operation, value, op, expected] : cases) {
@@ -89,54 +80,35 @@ TEST(LiteralWriter, FormsWithAndWithoutOperator) {
     EXPECT_EQ(error_number([&] { writer->WriteNumber(Variant("many"), empty); }), automation::err::kTypeMismatch);
 }
 
-// On success the message stays as it was; on refusal it holds one text.
+// On success the message stays as it was; on refusal it holds one text. The
+// component's validations show the common refusals; these are the edges.
 TEST(Validator, RefusesWithOneMessage) {
     auto validator = made<outside::FieldValidator>(outside::clsid::kFieldValidator);
     const Variant before("earlier text");
-    Variant unused(""), user = Variant::long_(2), out_text;
+    Variant unused(""), user = Variant::long_(2), date_text, one = Variant::integer(1), twenty = Variant::integer(20);
+    Variant quantity("Qtde"), number("N.º Programação"), shipping("Data de Embarque"), today("15/01/2030");
     enum Check { Number, Text, Date };
-    struct Case {
-        Check check;
-        Variant value;
-        const char* required;
-        std::string message;  // "" when accepted
-    };
-    const std::vector<Case> cases{
-        {Number, Variant(" 1 "), "S", ""},
+    const std::tuple<Check, Variant, const char*, std::string> cases[] = {  // "" when accepted
         {Number, field_holding(Variant(3.5)), "S", ""},
-        {Number, Variant(), "N", ""},
-        {Number, Variant("   "), "S", "Informe o campo Qtde."},
         {Number, Variant("1e999"), "S", "O campo Qtde deve ser numérico."},
         {Number, Variant(make_date(2030, 1, 1)), "S", "O campo Qtde deve ser numérico."},
         {Number, Variant("0.5"), "N", "O campo Qtde deve ser maior ou igual a 1."},
         {Text, Variant("ÇÇÇÇÇÇÇÇÇÇÇÇÇÇÇÇÇÇÇÇ"), "S", ""},  // twenty characters, more bytes
-        {Text, Variant::null(), "N", ""},
-        {Text, Variant(" "), "S", "Informe o campo N.º Programação."},
-        {Text, Variant("123456789012345678901"), "S", "O campo N.º Programação deve ter no máximo 20 caracteres."},
         {Date, Variant("15/01/2030 08:00"), "S", ""},
         {Date, Variant("2030-01-14T23:59:59"), "S", "O campo Data de Embarque não pode ser anterior a 15/01/2030."},
-        {Date, Variant("31/02/2030"), "S", "O campo Data de Embarque não contém uma data válida."},
-        {Date, Variant(), "S", "Informe o campo Data de Embarque."},
     };
-    for (const Case& c : cases) {
-        Variant value = c.value, required(c.required), message = before;
-        bool accepted = false;
-        if (c.check == Number) {
-            Variant label("Qtde"), minimum = Variant::integer(1);
-            accepted = validator->CheckNumber(label, value, minimum, unused, user, message, required);
-        } else if (c.check == Text) {
-            Variant label("N.º Programação"), max_length = Variant::integer(20);
-            accepted = validator->CheckText(label, value, max_length, user, message, required);
-        } else {
-            Variant label("Data de Embarque"), today("15/01/2030");
-            accepted = validator->CheckDate(label, value, today, unused, user, message, out_text, required);
-        }
-        EXPECT_EQ(accepted, c.message.empty()) << c.message;
-        EXPECT_EQ(message, c.message.empty() ? before : Variant(c.message)) << c.message;
+    for (auto [check, value, required_text, expected] : cases) {
+        Variant required(required_text), message = before;
+        const bool accepted =
+            check == Number ? validator->CheckNumber(quantity, value, one, unused, user, message, required)
+            : check == Text ? validator->CheckText(number, value, twenty, user, message, required)
+                            : validator->CheckDate(shipping, value, today, unused, user, message, date_text, required);
+        EXPECT_EQ(accepted, expected.empty()) << expected;
+        EXPECT_EQ(message, expected.empty() ? before : Variant(expected)) << expected;
     }
-    EXPECT_EQ(out_text, Variant("15/01/2030"));  // the accepted date, as day/month/year
+    EXPECT_EQ(date_text, Variant("15/01/2030"));  // the accepted date, as day/month/year
 
-    Variant null_label = Variant::null(), value(5), message, one = Variant::integer(1), required("S");
+    Variant null_label = Variant::null(), value(5), message, required("S");
     EXPECT_EQ(error_number([&] { validator->CheckNumber(null_label, value, one, unused, user, message, required); }),
               automation::err::kInvalidUseOfNull);
 }
@@ -170,18 +142,11 @@ TEST_F(Keys, NextKeyRefusals) {
     EXPECT_EQ(automation::to_long(db.scalar("SELECT SUM(ULTIMO_VALOR) FROM Infra_Chave")), 3 + 5);
 }
 
-TEST_F(Keys, RecordOperationLogsOneRow) {
+TEST_F(Keys, RecordOperationStampsTheTimeOrRefuses) {
     std::string kind = "ORACLE", connection_text = db.connection_string();
     int32_t entity = 260, operation = 1, user = 2, key = 6, zero = 0;
-    const double before = automation::now().serial;
     EXPECT_TRUE(generator->RecordOperation(kind, entity, operation, user, key, zero, message, connection_text));
-    const auto rows = db.rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA FROM Infra_Operacao");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ((std::vector<Variant>(rows[0].begin(), rows[0].begin() + 4)),
-              (std::vector<Variant>{Variant(260), Variant(1), Variant(2), Variant(6)}));
-    ASSERT_EQ(rows[0][4].type(), automation::VarType::Date);
-    EXPECT_NEAR(rows[0][4].date().serial, before, 2.0 / 86400);
-
+    EXPECT_NEAR(db.scalar("SELECT DATA_HORA FROM Infra_Operacao").date().serial, automation::now().serial, 2.0 / 86400);
     db.exec("DROP TABLE Infra_Operacao");
     EXPECT_FALSE(generator->RecordOperation(kind, entity, operation, user, key, zero, message, connection_text));
     EXPECT_EQ(message, "Não foi possível registrar a operação.");
