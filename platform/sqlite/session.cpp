@@ -307,6 +307,32 @@ private:
     std::array<std::size_t, kSlots> slots_{};
 };
 
+// Shapes of recent texts, one per opening of a text: inline texts built from
+// the same fragments with other values are shaped by comparing them with the
+// one before, which costs a fraction of reading them afresh.
+class RecentShapes {
+public:
+    ShapeResult shape(std::string_view sql, ShapedStatement& shaped) {
+        ShapedStatement& recent = slots_[slot_of(sql)];
+        if (shape_like(sql, recent, shaped))
+            return ShapeResult::Shaped;
+        const ShapeResult result = shape_text(sql, shaped);
+        if (result == ShapeResult::Shaped) {
+            recent.text = shaped.text;
+            recent.marks = shaped.marks;
+        }
+        return result;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 64;
+    static constexpr std::size_t kOpening = 24;
+    static std::size_t slot_of(std::string_view sql) {
+        return std::hash<std::string_view>{}(sql.substr(0, kOpening)) % kSlots;
+    }
+    std::array<ShapedStatement, kSlots> slots_;
+};
+
 // ---- engine connections ------------------------------------------------------
 
 // The file behind a plain path, to tell whether a path still names the file a
@@ -377,7 +403,7 @@ public:
     ado::ResultSet execute(const std::string& sql) {
         if (parse_procedure_call(sql, call_))
             return procedures_->call(call_);
-        const ShapeResult shape = shape_text(sql, shaped_);
+        const ShapeResult shape = recent_shapes_.shape(sql, shaped_);
         if (shape == ShapeResult::Shaped)
             if (auto answer = run_by_shape(shaped_))
                 return std::move(*answer);
@@ -390,7 +416,7 @@ public:
         if (shape != ShapeResult::NeedsRewrite)
             return prepare_and_run(sql, sql);
         const std::string rewritten = rewrite_inline_sql(sql);
-        if (shape_text(rewritten, shaped_) == ShapeResult::Shaped)
+        if (recent_shapes_.shape(rewritten, shaped_) == ShapeResult::Shaped)
             if (auto answer = run_by_shape(shaped_))
                 return std::move(*answer);
         return prepare_and_run(sql, rewritten);
@@ -458,6 +484,7 @@ private:
     std::unique_ptr<StatementCache> statements_ = std::make_unique<StatementCache>();
     RememberedTexts seen_once_;
     RememberedTexts refused_;  // shapes the engine refused
+    RecentShapes recent_shapes_;
     // The statement running, read into buffers kept from call to call.
     ShapedStatement shaped_;
     ProcedureCall call_;

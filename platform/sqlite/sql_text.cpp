@@ -577,6 +577,7 @@ bool shape_into(std::string_view sql, ShapedStatement& shaped) {
 ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
     shaped.text.clear();
     shaped.values.clear();
+    shaped.marks.clear();
     // Where the scan stops early, whether the text needs rewriting is asked apart.
     const auto unshaped = [&] { return needs_rewrite(sql) ? ShapeResult::NeedsRewrite : ShapeResult::Unshaped; };
     const std::string_view start = skip_blanks_and_comments(sql);
@@ -614,7 +615,9 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
                 } else {
                     if (shaped.values.size() > kMostValues)
                         return unshaped();
-                    shaped.text.append(sql.substr(copied, i - copied)).push_back('?');
+                    shaped.text.append(sql.substr(copied, i - copied));
+                    shaped.marks.push_back(shaped.text.size());
+                    shaped.text.push_back('?');
                     copied = i + length;
                 }
                 previous = Keyword::None;
@@ -667,6 +670,36 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
         return ShapeResult::Unshaped;  // nothing to rewrite either: the whole text was read
     shaped.text.append(sql.substr(copied));
     return ShapeResult::Shaped;
+}
+
+// The scan of shape_text starts each value of `like` at the same place of the
+// same text, in the same state; only the values themselves can change what it
+// does, and each is read as that scan reads it.
+bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped) {
+    if (like.marks.empty() || sql.find('\0') != std::string_view::npos)
+        return false;
+    const std::string_view pattern = like.text;
+    shaped.values.resize(like.marks.size());
+    std::size_t at = 0, from = 0;  // in sql, in the pattern
+    for (std::size_t k = 0; k < like.marks.size(); ++k) {
+        const std::string_view between = pattern.substr(from, like.marks[k] - from);
+        if (sql.substr(at, between.size()) != between)
+            return false;
+        at += between.size();
+        if (at >= sql.size())
+            return false;
+        Literal& literal = shaped.values[k];
+        const std::size_t length = statement_literal(sql, at, literal);
+        if (length == 0 || !bindable(literal))
+            return false;
+        at += length;
+        from = like.marks[k] + 1;
+    }
+    if (sql.substr(at) != pattern.substr(from))
+        return false;
+    shaped.text = like.text;
+    shaped.marks = like.marks;
+    return true;
 }
 
 std::optional<ShapedStatement> shape_of(std::string_view sql) {

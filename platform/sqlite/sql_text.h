@@ -55,6 +55,7 @@ struct Literal {
 struct ShapedStatement {
     std::string text;
     std::vector<Literal> values;
+    std::vector<std::size_t> marks;  // where the ? of each value stands in text
 };
 // nullopt for any other statement, for a text with parameters or several
 // statements of its own, and for one without literals.
@@ -67,6 +68,11 @@ bool shape_into(std::string_view sql, ShapedStatement& shaped);
 // text), while reading the text only once.
 enum class ShapeResult { Shaped, Unshaped, NeedsRewrite };
 ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped);
+// Shapes sql by comparing it with a text shaped before, when the two differ
+// only in the values that were taken out: the text between them is the same,
+// and each of sql's values is one a full reading would take out. False when
+// they differ otherwise (shape_text then reads sql afresh).
+bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped);
 
 struct ProcedureCall {
     std::string procedure;
