@@ -511,6 +511,29 @@ Keyword keyword_of(std::string_view word) {
     }
 }
 
+// True when what follows a value is an alias that ends its result column:
+// [AS] name, then a ',', ')', ';', FROM or the end. The column is then named
+// by the alias, whatever the value.
+bool aliased(std::string_view rest) {
+    auto name_at = [](std::string_view text) {
+        const std::size_t length = name_length(text);
+        return length > 0 && !is_digit(text[0]) ? length : 0;
+    };
+    rest = skip_spaces(rest);
+    std::size_t length = name_at(rest);
+    const std::string_view word = rest.substr(0, length);
+    if (same_word(word, "AS")) {
+        rest = skip_spaces(rest.substr(length));
+        length = name_at(rest);
+    } else if (same_word(word, "ISNULL") || same_word(word, "NOTNULL")) {
+        return false;  // operators, not names
+    }
+    if (length == 0)
+        return false;
+    rest = skip_spaces(rest.substr(length));
+    return rest.empty() || rest[0] == ',' || rest[0] == ')' || rest[0] == ';' || starts_with_word(rest, "FROM");
+}
+
 std::string_view near(std::string_view text) { return text.substr(0, std::min<std::size_t>(text.size(), 30)); }
 
 }  // namespace
@@ -592,8 +615,11 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
     int depth = 0;  // of parentheses
     // Bit d: the result columns of a query at depth d are being read. Their
     // names are their texts, and through a subquery in FROM they name the
-    // columns of the query around it, so every literal in them stays.
+    // columns of the query around it, so the literals in them stay; all but
+    // a value that is a whole column of its own with an alias (SELECT 0 X),
+    // outside any other query's result columns.
     uint64_t result_columns = 0;
+    bool column_start = false;  // right after SELECT or a ','
     int numbered_from = -1;  // the depth of an ORDER BY or GROUP BY, whose numbers are columns
     Keyword previous = Keyword::None;
     std::size_t copied = 0;  // the text up to here is in shaped.text
@@ -608,8 +634,12 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
         if (c == '\'' || is_digit(c) || (c == '.' && rest.size() > 1 && is_digit(rest[1]))) {
             Literal& literal = shaped.values.emplace_back();
             if (const std::size_t length = statement_literal(sql, i, literal)) {
-                const bool in_result_columns = (result_columns & ((uint64_t{2} << depth) - 1)) != 0;
+                const uint64_t enclosing = result_columns & ((uint64_t{2} << depth) - 1);
+                const bool named_by_alias = enclosing == uint64_t{1} << depth && column_start &&
+                                            aliased(sql.substr(i + length));
+                const bool in_result_columns = enclosing != 0 && !named_by_alias;
                 const bool numbered = numbered_from >= 0 && depth >= numbered_from;
+                column_start = false;
                 if (in_result_columns || numbered || !bindable(literal)) {
                     shaped.values.pop_back();
                 } else {
@@ -643,6 +673,7 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
             if (numbered_from < 0 && (word == Keyword::Order || word == Keyword::Group))
                 numbered_from = depth;
             previous = word;
+            column_start = word == Keyword::Select;
         } else if (length == 0) {
             length = 1;
             if (c == '{')
@@ -661,8 +692,10 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
                     numbered_from = -1;
             }
             previous = Keyword::None;
+            column_start = c == ',';
         } else if (c != '-' && c != '/') {
             previous = Keyword::None;  // a quoted name or text; comments leave it
+            column_start = false;
         }
         i += length;
     }
