@@ -5,7 +5,9 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ado/ado.h"
 #include "platform/sqlite/sql_text.h"
@@ -54,9 +56,19 @@ StatementPtr prepare_shape(sqlite3* db, const ShapedStatement& shaped, bool pers
 // Binds the values of a shape to its statement.
 void bind_values(sqlite3* db, sqlite3_stmt* statement, const ShapedStatement& shaped);
 
+// The names of a statement's columns and which of them hold dates, read once
+// for a statement that is kept, and again only when the engine has prepared
+// it afresh (its tables or views changed).
+struct Columns {
+    int prepared = -1;  // the statement's count of fresh preparations when read
+    std::vector<std::string> names;
+    std::vector<char> dates;
+};
+
 // Runs a prepared statement to its end and resets it; a statement with
-// columns answers its rows, any other has_result false.
-ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement);
+// columns answers its rows, any other has_result false. With `columns`, the
+// description is taken from there (and kept there).
+ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* columns = nullptr);
 
 // Runs a statement of no interest beyond its success.
 void execute(sqlite3* db, const char* sql);

@@ -254,7 +254,7 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
             sqlite3_stmt* statement = entry.statement.get();
             for (std::size_t position = 1; position < entry.parameter_of.size(); ++position)
                 bind(db_, statement, static_cast<int>(position), values[entry.parameter_of[position]]);
-            ado::ResultSet result = run(db_, statement);
+            ado::ResultSet result = run(db_, statement, &entry.columns);
             sqlite3_clear_bindings(statement);
             if (result.has_result)
                 answer = std::move(result);

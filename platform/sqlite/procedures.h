@@ -25,6 +25,7 @@ private:
     struct BodyStatement {
         StatementPtr statement;
         std::vector<std::size_t> parameter_of;  // declared parameter of each bind position, from 1
+        Columns columns;
     };
     struct Procedure {
         std::string name;

@@ -140,7 +140,24 @@ struct ResetOnExit {
 
 }  // namespace
 
-ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement) {
+namespace {
+
+void describe(sqlite3_stmt* statement, int count, Columns& columns) {
+    columns.names.clear();
+    columns.dates.clear();
+    columns.names.reserve(static_cast<std::size_t>(count));
+    columns.dates.reserve(static_cast<std::size_t>(count));
+    // Columns declared as dates (directly, through views and scalar
+    // subqueries) hand their numbers back as dates.
+    for (int i = 0; i < count; ++i) {
+        columns.names.emplace_back(sqlite3_column_name(statement, i));
+        columns.dates.push_back(is_date_type(sqlite3_column_decltype(statement, i)));
+    }
+}
+
+}  // namespace
+
+ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* kept) {
     ResetOnExit reset{statement};
     ado::ResultSet result;
     int rc = waiting_for_table_locks([&] {
@@ -158,20 +175,18 @@ ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement) {
         return result;
     }
     result.has_result = true;
-    result.columns.reserve(static_cast<std::size_t>(columns));
-    // Columns declared as dates (directly, through views and scalar
-    // subqueries) hand their numbers back as dates.
-    bool date_columns[64] = {};
-    std::unique_ptr<bool[]> many_columns;
-    bool* is_date = date_columns;
-    if (columns > 64) {
-        many_columns = std::make_unique<bool[]>(static_cast<std::size_t>(columns));
-        is_date = many_columns.get();
+    Columns once;
+    Columns& described = kept ? *kept : once;
+    const int prepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (!kept || kept->prepared != prepared || kept->names.size() != static_cast<std::size_t>(columns)) {
+        describe(statement, columns, described);
+        described.prepared = prepared;
     }
-    for (int i = 0; i < columns; ++i) {
-        result.columns.emplace_back(sqlite3_column_name(statement, i));
-        is_date[i] = is_date_type(sqlite3_column_decltype(statement, i));
-    }
+    const char* is_date = described.dates.data();
+    if (kept)
+        result.columns = described.names;
+    else
+        result.columns = std::move(described.names);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) {
         auto& row = result.rows.emplace_back();
         row.reserve(static_cast<std::size_t>(columns));
@@ -249,32 +264,54 @@ void clock_function(sqlite3_context* context, int, sqlite3_value**) {
 // The most recently used statements of a session by their text as sent.
 class StatementCache {
 public:
-    sqlite3_stmt* find(const std::string& sql) {
-        const auto found = index_.find(sql);
-        if (found == index_.end())
-            return nullptr;
-        entries_.splice(entries_.begin(), entries_, found->second);
-        return found->second->statement.get();
-    }
-
-    sqlite3_stmt* add(const std::string& sql, StatementPtr statement) {
-        if (entries_.size() == kCapacity) {
-            index_.erase(entries_.back().sql);
-            entries_.pop_back();
-        }
-        entries_.push_front({sql, std::move(statement)});
-        index_.emplace(entries_.front().sql, entries_.begin());
-        return entries_.front().statement.get();
-    }
-
-private:
-    static constexpr std::size_t kCapacity = 256;
     struct Entry {
         std::string sql;
         StatementPtr statement;
+        Columns columns;
     };
+
+    // Where a kept statement was found: it stays there until a statement is
+    // pushed out, so it can be used again without looking its text up.
+    struct Place {
+        std::list<Entry>::iterator entry;
+        uint64_t evictions = UINT64_MAX;
+    };
+
+    Entry* find(const std::string& sql, Place* place = nullptr) {
+        const auto found = index_.find(sql);
+        if (found == index_.end())
+            return nullptr;
+        return use(found->second, place);
+    }
+
+    // The statement at a place found before; null when it may be gone.
+    Entry* at(const Place& place) {
+        return place.evictions == evictions_ ? use(place.entry, nullptr) : nullptr;
+    }
+
+    Entry* add(const std::string& sql, StatementPtr statement, Place* place = nullptr) {
+        if (entries_.size() == kCapacity) {
+            index_.erase(entries_.back().sql);
+            entries_.pop_back();
+            ++evictions_;
+        }
+        entries_.push_front({sql, std::move(statement), {}});
+        index_.emplace(entries_.front().sql, entries_.begin());
+        return use(entries_.begin(), place);
+    }
+
+private:
+    Entry* use(std::list<Entry>::iterator entry, Place* place) {
+        entries_.splice(entries_.begin(), entries_, entry);
+        if (place)
+            *place = {entry, evictions_};
+        return &*entry;
+    }
+
+    static constexpr std::size_t kCapacity = 256;
     std::list<Entry> entries_;
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
+    uint64_t evictions_ = 0;
 };
 
 // Texts remembered by hash, such as those a session ran without keeping
@@ -312,14 +349,17 @@ private:
 // one before, which costs a fraction of reading them afresh.
 class RecentShapes {
 public:
-    ShapeResult shape(std::string_view sql, ShapedStatement& shaped) {
-        ShapedStatement& recent = slots_[slot_of(sql)];
-        if (shape_like(sql, recent, shaped))
+    // Shapes sql; place is where the statement of its shape was last found.
+    ShapeResult shape(std::string_view sql, ShapedStatement& shaped, StatementCache::Place*& place) {
+        Slot& recent = slots_[slot_of(sql)];
+        place = &recent.place;
+        if (shape_like(sql, recent.shape, shaped))
             return ShapeResult::Shaped;
         const ShapeResult result = shape_text(sql, shaped);
         if (result == ShapeResult::Shaped) {
-            recent.text = shaped.text;
-            recent.marks = shaped.marks;
+            recent.shape.text = shaped.text;
+            recent.shape.marks = shaped.marks;
+            recent.place = {};
         }
         return result;
     }
@@ -330,7 +370,11 @@ private:
     static std::size_t slot_of(std::string_view sql) {
         return std::hash<std::string_view>{}(sql.substr(0, kOpening)) % kSlots;
     }
-    std::array<ShapedStatement, kSlots> slots_;
+    struct Slot {
+        ShapedStatement shape;
+        StatementCache::Place place;
+    };
+    std::array<Slot, kSlots> slots_;
 };
 
 // ---- engine connections ------------------------------------------------------
@@ -403,12 +447,13 @@ public:
     ado::ResultSet execute(const std::string& sql) {
         if (parse_procedure_call(sql, call_))
             return procedures_->call(call_);
-        const ShapeResult shape = recent_shapes_.shape(sql, shaped_);
+        StatementCache::Place* place = nullptr;
+        const ShapeResult shape = recent_shapes_.shape(sql, shaped_, place);
         if (shape == ShapeResult::Shaped)
-            if (auto answer = run_by_shape(shaped_))
+            if (auto answer = run_by_shape(shaped_, *place))
                 return std::move(*answer);
-        if (sqlite3_stmt* cached = statements_->find(sql))
-            return run(db_, cached);
+        if (StatementCache::Entry* cached = statements_->find(sql))
+            return run(db_, cached->statement.get(), &cached->columns);
         if (auto definition = parse_procedure_definition(sql)) {
             procedures_->create(*definition);
             return {};
@@ -416,8 +461,8 @@ public:
         if (shape != ShapeResult::NeedsRewrite)
             return prepare_and_run(sql, sql);
         const std::string rewritten = rewrite_inline_sql(sql);
-        if (recent_shapes_.shape(rewritten, shaped_) == ShapeResult::Shaped)
-            if (auto answer = run_by_shape(shaped_))
+        if (recent_shapes_.shape(rewritten, shaped_, place) == ShapeResult::Shaped)
+            if (auto answer = run_by_shape(shaped_, *place))
                 return std::move(*answer);
         return prepare_and_run(sql, rewritten);
     }
@@ -439,8 +484,12 @@ private:
         StatementPtr first = prepare(db_, engine_sql, rest, keep);
         if (!first)
             return {};
-        if (skip_blanks_and_comments(rest).empty())
-            return run(db_, keep ? statements_->add(sql, std::move(first)) : first.get());
+        if (skip_blanks_and_comments(rest).empty()) {
+            if (!keep)
+                return run(db_, first.get());
+            StatementCache::Entry* kept = statements_->add(sql, std::move(first));
+            return run(db_, kept->statement.get(), &kept->columns);
+        }
         ado::ResultSet answer = run(db_, first.get());
         while (StatementPtr next = prepare(db_, rest, rest, false)) {
             ado::ResultSet result = run(db_, next.get());
@@ -453,8 +502,11 @@ private:
     // Runs a statement whose values were taken out, on the statement kept for
     // its shape; nullopt when the engine refuses the shape. A refused shape is
     // remembered, so that its text is not read again for nothing.
-    std::optional<ado::ResultSet> run_by_shape(const ShapedStatement& shaped) {
-        sqlite3_stmt* statement = statements_->find(shaped.text);
+    std::optional<ado::ResultSet> run_by_shape(const ShapedStatement& shaped, StatementCache::Place& place) {
+        StatementCache::Entry* kept = statements_->at(place);
+        if (!kept)
+            kept = statements_->find(shaped.text, &place);
+        sqlite3_stmt* statement = kept ? kept->statement.get() : nullptr;
         StatementPtr once;
         if (!statement) {
             if (refused_.seen(shaped.text))
@@ -465,7 +517,8 @@ private:
                 refused_.remember(shaped.text);
                 return std::nullopt;
             }
-            statement = keep ? statements_->add(shaped.text, std::move(once)) : once.get();
+            kept = keep ? statements_->add(shaped.text, std::move(once), &place) : nullptr;
+            statement = kept ? kept->statement.get() : once.get();
         }
         // The values go with this run only: a text with a ? of its own that
         // reads like this shape finds the statement without them.
@@ -474,7 +527,7 @@ private:
             ~ClearOnExit() { sqlite3_clear_bindings(statement); }
         } clear{statement};
         bind_values(db_, statement, shaped);
-        return run(db_, statement);
+        return run(db_, statement, kept ? &kept->columns : nullptr);
     }
 
     std::string data_source_;
