@@ -84,9 +84,9 @@ std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& s
     auto recordset = std::make_unique<ado::Recordset>();
     if (style == Style::Query) {
         recordset->set_cursor_location(ado::kAdUseClient);
-        recordset->open(Variant(statement), connection, 3, 1, -1);
+        recordset->open(statement, connection, 3, 1, -1);
     } else {
-        recordset->open(Variant(statement), connection, -1, -1, -1);
+        recordset->open(statement, connection, -1, -1, -1);
     }
     return recordset;
 }
@@ -94,7 +94,7 @@ std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& s
 void run_emulated_write(const std::string& statement, const std::string& connection_text) {
     auto recordset = std::make_unique<ado::Recordset>();
     recordset->set_cursor_location(ado::kAdUseClient);
-    recordset->open(Variant(statement), Variant(connection_text), -1, -1, -1);
+    recordset->open(statement, Variant(connection_text), -1, -1, -1);
     if (recordset->state() != 0 && !recordset->eof())
         recordset->close();
 }

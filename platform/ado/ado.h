@@ -117,6 +117,9 @@ public:
     // returns no rows leaves the recordset closed.
     void open(const Variant& source, const Variant& active_connection, int cursor_type = -1, int lock_type = -1,
               int options = -1);
+    // The same with the statement text itself as the source.
+    void open(const std::string& statement, const Variant& active_connection, int cursor_type = -1,
+              int lock_type = -1, int options = -1);
 
     int state() const;  // 0 closed, 1 open
     bool eof() const;   // 3704 when closed

@@ -52,7 +52,8 @@ Recordset::~Recordset() {
         data_->open = false;
 }
 
-void Recordset::open(const Variant& source, const Variant& active_connection, int, int, int) {
+void Recordset::open(const Variant& source, const Variant& active_connection, int cursor_type, int lock_type,
+                     int options) {
     if (state() == 1)
         detail::raise(detail::kObjectOpen, kRecordset);
     // The statement text, read through an object's default value when needed.
@@ -60,6 +61,12 @@ void Recordset::open(const Variant& source, const Variant& active_connection, in
     const Variant& statement = source.is_text() ? source : read_source;
     if (!statement.is_text())
         detail::raise(detail::kBadArguments, kRecordset);
+    open(statement.text(), active_connection, cursor_type, lock_type, options);
+}
+
+void Recordset::open(const std::string& statement, const Variant& active_connection, int, int, int) {
+    if (state() == 1)
+        detail::raise(detail::kObjectOpen, kRecordset);
 
     // The connection is either a Connection object to run on, or a text from
     // which a connection of this recordset's own is opened.
@@ -76,14 +83,14 @@ void Recordset::open(const Variant& source, const Variant& active_connection, in
     }
 
     // Recorded before it runs, so that a statement that fails is traced too.
-    trace::record(statement.text(), separate);
+    trace::record(statement, separate);
 
     std::unique_ptr<Connection> own;
     if (separate) {
         own = std::make_unique<Connection>(active_connection.text());
         connection = own.get();
     }
-    ResultSet result = connection->session().execute(statement.text());
+    ResultSet result = connection->session().execute(statement);
     if (!result.has_result)
         return;  // nothing to show: the recordset stays closed, its connection with it
     data_ = std::make_shared<RecordsetData>(std::move(result));
