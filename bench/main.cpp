@@ -121,9 +121,11 @@ void measure(benchmark::State& state, Call& call, RawConnection& raw, const Floo
     const uint64_t allocations_before = call.allocations(), calls_before = call.calls();
     try {
         for (auto _ : state) {
+            call.make_inputs_ahead(static_cast<std::size_t>(block) + 1);
             const double block_seconds = timed_block(block, [&] { call.run(); });
             component += block_seconds;
             calls += static_cast<uint64_t>(block);
+            call.make_inputs_ahead(static_cast<std::size_t>(block) + 1);
             by_name += timed_block(block, [&] { call.run(true); });
             plain += replay_block(floor, raw, block, [&] { raw.replay(floor.statements); });
             prepared += replay_block(floor, raw, block, [&] { floor.prepared->run(); });

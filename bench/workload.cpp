@@ -303,7 +303,8 @@ void Call::run(bool by_name) {
     values_[connection_position_] = connection_;
     values_[kind_position_] = Variant(case_.dialect.empty() ? std::string("SQLSERVER") : case_.dialect);
     values_[user_position_] = Variant::long_(7);
-    Inputs inputs = case_.inputs(n);
+    Inputs made_now;
+    Inputs& inputs = next_ahead_ < ahead_.size() ? ahead_[next_ahead_++] : (made_now = case_.inputs(n));
     for (std::size_t i = 0; i < inputs.size(); ++i)
         values_[input_positions_[i]] = std::move(inputs[i].second);
 
@@ -328,6 +329,13 @@ void Call::run(bool by_name) {
         const Variant& message = values_[message_position_];
         throw std::runtime_error(case_.label() + " did not succeed: " + (message.is_text() ? message.text() : ""));
     }
+}
+
+void Call::make_inputs_ahead(std::size_t count) {
+    ahead_.clear();
+    next_ahead_ = 0;
+    for (uint64_t n = calls_made_; ahead_.size() < count; ++n)
+        ahead_.push_back(case_.inputs(n));
 }
 
 // ---- the whole workload -----------------------------------------------------

@@ -67,6 +67,10 @@ public:
     // and its parameters are looked up with GetIDsOfNames on every call, as
     // a script caller does.
     void run(bool by_name = false);
+    // Makes the inputs of the next `count` calls ahead, so that a timed block
+    // of calls measures the calls and not the making of their values (as the
+    // floors replay values made beforehand).
+    void make_inputs_ahead(std::size_t count);
 
     // Calls made so far, and the heap allocations made inside Invoke by them.
     uint64_t calls() const { return calls_made_; }
@@ -85,6 +89,8 @@ private:
     std::size_t connection_position_, kind_position_, user_position_, message_position_;
     uint64_t calls_made_ = 0;
     uint64_t allocations_ = 0;
+    std::vector<Inputs> ahead_;  // made by make_inputs_ahead, used from next_ahead_ on
+    std::size_t next_ahead_ = 0;
     std::vector<std::string> names_;  // the method's, then its parameters'
     std::vector<com::DISPID> ids_;
 };
