@@ -22,17 +22,13 @@ namespace zolt::faults {
 namespace {
 
 std::atomic<int> armed{-1};
-std::atomic<long> first_failing{0};
-std::atomic<long> counted{0};
+std::atomic<long> first_failing{0}, counted{0};
 std::atomic<bool> met{false};
 
 bool fails(Fault fault) {
-    if (armed.load(std::memory_order_relaxed) != static_cast<int>(fault))
+    if (armed.load(std::memory_order_relaxed) != static_cast<int>(fault) || ++counted < first_failing)
         return false;
-    if (++counted < first_failing)
-        return false;
-    met = true;
-    return true;
+    return met = true;
 }
 
 // The file system: every call goes to the default one, except that a read,
@@ -237,17 +233,13 @@ std::vector<std::string> rows_of(sqlite3* db, const std::string& sql) {
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         std::string row;
         for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            if (i > 0)
-                row += '|';
-            const int type = sqlite3_column_type(statement, i);
-            if (type == SQLITE_NULL) {
+            row += i > 0 ? "|" : "";
+            if (const int type = sqlite3_column_type(statement, i); type == SQLITE_NULL)
                 row += "NULL";
-            } else if (type == SQLITE_FLOAT) {
+            else if (type == SQLITE_FLOAT)
                 row += std::to_string(sqlite3_column_double(statement, i));  // six places
-            } else {
-                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, i));
-                row.append(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
-            }
+            else if (const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, i)))
+                row.append(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
         }
         rows.push_back(std::move(row));
     }

@@ -177,18 +177,12 @@ private:
     std::string expand(std::string_view pattern, int depth) {
         static constexpr const char* kBlanks[] = {" /* 1 */ ", " -- 'x' 2\n", "\n\t"};
         std::string out;
-        for (const char c : pattern) {
-            if (c == '#')
-                out += expression(depth);
-            else if (c == '~')
-                out += literal();
-            else if (c == '^')
-                out += column();
-            else if (c == ' ' && chance(4))
-                out += pick(kBlanks);
-            else
-                out += c;
-        }
+        for (const char c : pattern)
+            out += c == '#'                  ? expression(depth)
+                   : c == '~'                ? literal()
+                   : c == '^'                ? column()
+                   : c == ' ' && chance(4) ? std::string(pick(kBlanks))
+                                             : std::string(1, c);
         return out;
     }
 
@@ -199,16 +193,12 @@ TEST(StatementShape, AnswersAsTheTextDoesOnAGeneratedCorpus) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
     const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> closer(db, sqlite3_close);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE T (I INTEGER PRIMARY KEY, N INTEGER, R REAL, S TEXT, D DATE);"
-                           "CREATE TABLE U (K INTEGER, S VARCHAR(10));"
-                           "CREATE INDEX U_S ON U (S);"
-                           "INSERT INTO T VALUES (1, 7, 2.5, 'a', 2462869.5), (2, NULL, 0.1, '5', NULL),"
-                           " (3, -1, -0.0, 'O''B', 2462870), (4, 9223372036854775807, 1e300, '', '2030-01-15'),"
-                           " (5, 0, NULL, 'A', 1);"
-                           "INSERT INTO U VALUES (1, 'a'), (7, '7'), (NULL, NULL), (2, '2.5');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE T (I INTEGER PRIMARY KEY, N INTEGER, R REAL, S TEXT, D DATE);"
+                               "CREATE TABLE U (K INTEGER, S VARCHAR(10)); CREATE INDEX U_S ON U (S);"
+                               "INSERT INTO T VALUES (1, 7, 2.5, 'a', 2462869.5), (2, NULL, 0.1, '5', NULL),"
+                               " (3, -1, -0.0, 'O''B', 2462870), (4, 9223372036854775807, 1e300, '', '2030-01-15'),"
+                               " (5, 0, NULL, 'A', 1); INSERT INTO U VALUES (1, 'a'), (7, '7'), (NULL, NULL), (2, '2.5');",
+                           nullptr, nullptr, nullptr), SQLITE_OK);
     constexpr int kStatements = 4000;
     StatementGrammar grammar(20261206);
     int shaped = 0, differences = 0;
