@@ -61,7 +61,7 @@ TEST_P(StorageFaults, EveryWriteHappensWholeOrNotAtAll) {
                 const auto state = contents(path);
                 const bool whole = outcome.succeeded() ? state == states.back()
                                                        : std::find(states.begin(), states.end(), state) != states.end();
-                EXPECT_TRUE(answered) << "result " << ::testing::PrintToString(outcome.result) << ", message " << message;
+                EXPECT_TRUE(answered) << ::testing::PrintToString(outcome.result) << ", message " << message;
                 EXPECT_TRUE(whole) << "the database holds no state a whole prefix of the statements leaves";
 
                 // The caller's connection and the pooled ones go on working,

@@ -199,9 +199,12 @@ Outcome invoke(com::IDispatch& object, const std::string& method, const Variant&
 Object::Object() {
     com::IClassFactory* factory = nullptr;
     DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (!factory || com::failed(factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&object))))
+    const bool made = factory && !com::failed(factory->CreateInstance(nullptr, component::kIID_ZOLT,
+                                                                        reinterpret_cast<void**>(&object)));
+    if (factory)
+        factory->Release();
+    if (!made)
         throw std::runtime_error("cannot create a ZOLT object");
-    factory->Release();
 }
 
 // ---- database files --------------------------------------------------------------

@@ -91,11 +91,12 @@ TEST(StatementShape, ValuesComeOutWhereTheyAreOnlyValues) {
     ASSERT_TRUE(shaped);
     EXPECT_EQ(shaped->text, " SELECT COUNT ( * ) AS CONTADOR, 1 FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  ? "
                             "And PEDIDO_ID <> -? And D < ? + 0.1 ");
-    std::vector<std::pair<std::string, Literal::Kind>> values;
+    using Kind = Literal::Kind;
+    std::vector<std::pair<std::string, Kind>> values;
     for (const Literal& value : shaped->values)
         values.emplace_back(value.text, value.kind);
-    EXPECT_EQ(values, (std::vector<std::pair<std::string, Literal::Kind>>{
-                          {"O'B 1", Literal::Kind::Text}, {"7", Literal::Kind::Integer}, {"2462869.5", Literal::Kind::Real}}));
+    EXPECT_EQ(values, (std::vector<std::pair<std::string, Kind>>{
+                          {"O'B 1", Kind::Text}, {"7", Kind::Integer}, {"2462869.5", Kind::Real}}));
     for (const char* sql : {"CREATE TABLE T (A INTEGER DEFAULT 1)", "EXEC SP 1", "SELECT A FROM T WHERE A = ?",
                             "SELECT A FROM T WHERE A = :a", "DELETE FROM T WHERE A = 1; DELETE FROM U"})
         EXPECT_FALSE(shape_of(sql)) << sql;
@@ -197,7 +198,8 @@ TEST(StatementShape, AnswersAsTheTextDoesOnAGeneratedCorpus) {
                                "CREATE TABLE U (K INTEGER, S VARCHAR(10)); CREATE INDEX U_S ON U (S);"
                                "INSERT INTO T VALUES (1, 7, 2.5, 'a', 2462869.5), (2, NULL, 0.1, '5', NULL),"
                                " (3, -1, -0.0, 'O''B', 2462870), (4, 9223372036854775807, 1e300, '', '2030-01-15'),"
-                               " (5, 0, NULL, 'A', 1); INSERT INTO U VALUES (1, 'a'), (7, '7'), (NULL, NULL), (2, '2.5');",
+                               " (5, 0, NULL, 'A', 1);"
+                               "INSERT INTO U VALUES (1, 'a'), (7, '7'), (NULL, NULL), (2, '2.5');",
                            nullptr, nullptr, nullptr), SQLITE_OK);
     constexpr int kStatements = 4000;
     StatementGrammar grammar(20261206);
@@ -264,9 +266,9 @@ protected:
 // numeric text or a whole real fills an integer, halves go to the even one,
 // and a number past 32 bits is refused before anything runs.
 TEST_F(ProcedureTest, LiteralArgumentsAreBoundByDeclaredType) {
+    const Variant when(automation::make_date(2030, 1, 15, 14, 30));
     EXPECT_EQ(call("EXEC SP_NOTA   1, 'O''Brien, ltda', '2030-01-15T14:30:00', 2"),
-              (std::vector<Variant>{Variant(int32_t{1}), Variant("O'Brien, ltda"),
-                                    Variant(automation::make_date(2030, 1, 15, 14, 30)), Variant(2.0), Variant("real")}));
+              (std::vector<Variant>{Variant(1), Variant("O'Brien, ltda"), when, Variant(2.0), Variant("real")}));
     EXPECT_EQ(call("exec sp_nota 2,'', NULL,NULL")[3], Variant::null());
     EXPECT_EQ(call("Execute SP_NOTA '3', 'x', '2030-01-15', -1.5e1")[3], Variant(-15.0));
     EXPECT_EQ(call("EXEC SP_NOTA 4e0, 'x', NULL, 1")[0], Variant(int32_t{4}));
@@ -357,8 +359,9 @@ TEST(CreatingDatabase, PathWithASemicolonStaysOneConnectionValue) {
     std::filesystem::create_directory(folder);
     const std::string path = (folder / "x.db").string();
     db::create_database(path, false);
-    EXPECT_EQ(ado::Connection(db::connection_string(path)).session().execute("SELECT COUNT(*) FROM PEDIDO").rows.at(0).at(0),
-              Variant(int32_t{0}));
+    ado::Connection connection(db::connection_string(path));
+    EXPECT_EQ(connection.session().execute("SELECT COUNT(*) FROM PEDIDO").rows.at(0).at(0), Variant(int32_t{0}));
+    connection.close();
     std::filesystem::remove_all(folder);
 }
 
