@@ -14,6 +14,12 @@ TEST_P(Items, AProcedureThatRefusesLeavesTheMessage) {
     EXPECT_TRUE(c.new_id.is_empty());
     EXPECT_EQ(item(6), "");
     EXPECT_TRUE(log().empty());
+
+    // A date reaches a procedure as a text or as {ts ...}.
+    db->exec("INSERT INTO Infra_Chave VALUES ('PEDIDO_ITEM_ID', 5)");
+    EXPECT_EQ(rows("EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   {ts '2030-03-10 10:30:00'}, 302, 2, 40, 1, 2"),
+              Lines{"0||6"});
+    EXPECT_EQ(item(6), "2|302|40|509|10/03/2030 10:30:00");
 }
 
 // The public trailer ends with the EXEC as far as it was built; the
