@@ -2,14 +2,17 @@
 #include "platform/com/dispatch.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/com/names.h"
 
 namespace zolt::com {
 
+// Names are compared letter case aside, ASCII letters only, as the C locale
+// does; spelled out rather than through the locale, as a late-bound caller
+// asks for every name on every call.
 bool same_name(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
+    return std::ranges::equal(a, b, [&](char x, char y) { return x == y || lower(x) == lower(y); });
 }
 
 const MethodInfo* InterfaceInfo::find(std::string_view method_name) const {

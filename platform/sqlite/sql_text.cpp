@@ -709,7 +709,7 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
 // same text, in the same state; only the values themselves can change what it
 // does, and each is read as that scan reads it.
 bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped) {
-    if (like.marks.empty() || sql.find('\0') != std::string_view::npos)
+    if (like.marks.empty())
         return false;
     const std::string_view pattern = like.text;
     shaped.values.resize(like.marks.size());
@@ -722,8 +722,9 @@ bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStateme
         if (at >= sql.size())
             return false;
         Literal& literal = shaped.values[k];
+        // The text between the values is the pattern's, which holds no NUL.
         const std::size_t length = statement_literal(sql, at, literal);
-        if (length == 0 || !bindable(literal))
+        if (length == 0 || !bindable(literal) || sql.substr(at, length).find('\0') != std::string_view::npos)
             return false;
         at += length;
         from = like.marks[k] + 1;
