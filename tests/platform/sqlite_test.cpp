@@ -119,6 +119,7 @@ public:
             "SELECT # FROM T WHERE # UNION ALL SELECT K FROM U WHERE # ORDER BY 1",
             "SELECT ^ FROM T WHERE ^ IN (SELECT K FROM U WHERE # ORDER BY ~ LIMIT ~) AND #",
             "SELECT count(*) AS Contador FROM T WHERE # AND #",
+            "SELECT # Retorno, # Msg, ~ \"Pedido_ID\", # AS b FROM T WHERE # ORDER BY Retorno",
             "SELECT DISTINCT ^ IS DISTINCT FROM ~, # FROM T WHERE # ORDER BY # LIMIT ~",
             "SELECT group_concat(^, ~) FROM T WHERE # GROUP BY # HAVING #",
             "SELECT sum(^) OVER (ORDER BY ^ ROWS ~ PRECEDING), ^ FROM T WHERE # ORDER BY I",
