@@ -38,8 +38,10 @@ public:
 };
 
 // Draws keys from the counters in Infra_Chave and logs writes in
-// Infra_Operacao, on a connection of its own. Its statements go straight to
-// the connection's session, so they stay out of the statement trace.
+// Infra_Operacao, each on a connection of its own that is closed when the
+// operation ends, so that its pooled session is free again for the write
+// that comes next. Its statements go straight to the connection's session,
+// so they stay out of the statement trace.
 class KeyGeneratorService : public outside::KeyGenerator {
 public:
     bool NextKey(std::string kind, int32_t user_id, int16_t one, std::string system, std::string flag,
@@ -47,12 +49,6 @@ public:
                  int32_t& key) override;
     bool RecordOperation(std::string& kind, int32_t& entity, int32_t& operation, int32_t& user_id, int32_t& key,
                          int32_t& unused, std::string& message, std::string& connection_text) override;
-
-private:
-    // The connection for a connection text, reused while the text is the same.
-    ado::Connection& connection_for(const std::string& connection_text);
-
-    std::shared_ptr<ado::Connection> connection_;
 };
 
 }  // namespace zolt::services

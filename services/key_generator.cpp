@@ -3,24 +3,18 @@
 
 namespace zolt::services {
 
-ado::Connection& KeyGeneratorService::connection_for(const std::string& connection_text) {
-    if (!connection_ || connection_->state() == 0 || connection_->connection_string() != connection_text)
-        connection_ = std::make_shared<ado::Connection>(connection_text);
-    return *connection_;
-}
-
 bool KeyGeneratorService::NextKey(std::string kind, int32_t user_id, int16_t one, std::string system,
                                   std::string flag, Variant& connection, std::string connection_text,
                                   std::string column, std::string& message, int32_t& key) {
     try {
         // One statement, so that the counter is read and raised atomically
         // even when several connections draw keys at once.
-        const ado::ResultSet answer = connection_for(connection_text)
-                                          .session()
-                                          .execute("UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1"
-                                                   " WHERE NOME_COLUNA = " + quoted(column) +
-                                                   " RETURNING ULTIMO_VALOR");
-        connection = Variant(automation::ObjectPtr(connection_));
+        auto keys = std::make_shared<ado::Connection>(connection_text);
+        const ado::ResultSet answer = keys->session().execute(
+            "UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1 WHERE NOME_COLUNA = " + quoted(column) +
+            " RETURNING ULTIMO_VALOR");
+        keys->close();
+        connection = Variant(automation::ObjectPtr(keys));
         if (!answer.rows.empty() && !answer.rows.front().empty()) {
             key = automation::to_long(answer.rows.front().front());
             return true;
@@ -36,7 +30,7 @@ bool KeyGeneratorService::RecordOperation(std::string& kind, int32_t& entity, in
                                           int32_t& key, int32_t& unused, std::string& message,
                                           std::string& connection_text) {
     try {
-        connection_for(connection_text)
+        ado::Connection(connection_text)
             .session()
             .execute("INSERT INTO Infra_Operacao (ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA) VALUES (" +
                      std::to_string(entity) + ", " + std::to_string(operation) + ", " + std::to_string(user_id) +
