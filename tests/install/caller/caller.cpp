@@ -7,10 +7,8 @@ using namespace zolt;
 using automation::Variant;
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: caller DB\n";
+    if (argc != 2)
         return 2;
-    }
     try {
         Variant connection(automation::ObjectPtr(
             std::make_shared<ado::Connection>(std::string("Provider=SQLite;Data Source=") + argv[1])));
