@@ -74,27 +74,9 @@ protected:
         return answer;
     }
 
-    void expect_usage_error(const std::vector<std::string>& words, const std::string& mention) {
-        Outcome run = zolt(words);
-        EXPECT_EQ(run.status, 2) << words[0] << " " << mention;
-        EXPECT_EQ(run.out, "") << mention;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-        EXPECT_TRUE(run.err.starts_with("zolt: ")) << run.err;
-        EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
-    }
-
     fs::path folder;
     std::string db;
 };
-
-TEST_F(Cli, InitRefusesToOverwriteUnlessForced) {
-    ASSERT_EQ(zolt({"init", "--db", db}).status, 0);
-    ASSERT_TRUE(fs::exists(db));
-    expect_usage_error({"init", "--db", db, "--sample"}, db);
-    Outcome forced = zolt({"init", "--db", db, "--sample", "--force"});
-    EXPECT_EQ(forced.status, 0) << forced.err;
-    expect_usage_error({"init", "--sample"}, "--db");
-}
 
 // "args" lists every parameter in order; "sql" only with --trace. The kind
 // is passed as the text given, and kind and user are Empty when not given.
@@ -116,14 +98,15 @@ TEST_F(Cli, CallsAMethodByNameInAnyLetterCase) {
     EXPECT_EQ(plain["args"]["InVntBanco_Dados"], (json{{"vt", "Empty"}}));
     EXPECT_EQ(plain["args"]["invntUsuario_Internet_ID"], (json{{"vt", "Empty"}}));
     EXPECT_FALSE(plain.contains("sql"));
-
-    EXPECT_EQ(zolt({"unregister"}).status, 0);
-    expect_usage_error({"call", "gVerifica_Data_Atual", "--db", db}, "not registered");
+    for (const char* kind : {"help", "-h", "--help"})
+        EXPECT_EQ(call({"gVerifica_Data_Atual", "--db", db, "--kind", kind})["args"]["InVntBanco_Dados"],
+                  typed("BSTR", kind));
 }
 
+// Each value is read back from the message argument, which the method leaves
+// as it was passed; no password of a connection string shows in any form.
 TEST_F(Cli, ReadsTypedAndShorthandArguments) {
     prepare();
-    // On success the method leaves its message argument as it was passed.
     const std::vector<std::pair<std::string, json>> cases{
         {"10", typed("I4", 10)},
         {"3000000000", typed("R8", 3e9)},
@@ -138,9 +121,13 @@ TEST_F(Cli, ReadsTypedAndShorthandArguments) {
         {R"({"vt": "ARRAY", "lbound": 1, "v": [1, {"vt": "BOOL", "v": false}]})",
          json{{"vt", "ARRAY"}, {"lbound", 1}, {"v", {typed("I4", 1), typed("BOOL", false)}}}},
         {R"({"vt": "DISPATCH", "v": "Connection"})", typed("DISPATCH", "Connection")},
+        {R"("Password=a;PWD = {b;c};pwd='d;e';Passwords=f;XPwd=g")",
+         typed("BSTR", "Password=***;PWD = ***;pwd=***;Passwords=f;XPwd=g")},
     };
+    const std::string with_password = "Provider=SQLite;Password=a;Data Source=" + db;
     for (const auto& [input, output] : cases) {
-        json answer = call({"gVerifica_Data_Atual", "--db", db, "--args", R"({"OUTVNTMSG_RET": )" + input + "}"});
+        json answer =
+            call({"gVerifica_Data_Atual", "--db", with_password, "--args", R"({"OUTVNTMSG_RET": )" + input + "}"});
         EXPECT_EQ(answer["args"]["outvntMsg_Ret"], output) << input;
     }
     // --args overrides what the options filled in.
@@ -152,33 +139,56 @@ TEST_F(Cli, ReadsTypedAndShorthandArguments) {
     EXPECT_EQ(answer["sql"][0]["text"], "Select Getdate() as Data ");
 }
 
-TEST_F(Cli, RefusesBadUsageWithOneLine) {
-    prepare();
+// Command lines in order, each with its exit status, the start of what it
+// prints, and a part of its error line: bad usage and failures print one line
+// "zolt: ..." and nothing else. An option's value is always a value, never a
+// request for help, and no password of a connection string shows.
+TEST_F(Cli, AnswersEachCommandLine) {
+    struct Run {
+        std::vector<std::string> words;
+        int status;
+        std::string out, err;
+    };
     const std::string method = "gVerifica_Data_Atual";
-    expect_usage_error({"frobnicate"}, "unknown command frobnicate");
-    expect_usage_error({"call", method, "--db", db, "--args", "[1]"}, "JSON object");
-    expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": {"vt": "I2", "v": 40000}})"}, "I2");
-    expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": {"v": 1}})"}, "typed");
-    expect_usage_error({"call", method, "--db", db, "--user", "1.5"}, "--user");
-    expect_usage_error({"call", method, "--db", (folder / "missing.db").string()}, "not found");
-    expect_usage_error({"call", method}, "--db");
-    expect_usage_error({"call", method, "--db", db, "--verbose"}, "--verbose");
-    expect_usage_error({"call", method, "--db", db, "--args", R"({"outvntMsg_Ret": )" + std::string(60000, '[') +
-                                                                   std::string(60000, ']') + "}"},
-                       "nesting deeper than 64");
-    // An option's value is always a value, never a request for help.
-    expect_usage_error({"call", method, "--db", "--help"}, "not found: --help");
-    for (const char* kind : {"help", "-h", "--help"})
-        EXPECT_EQ(call({method, "--db", db, "--kind", kind})["args"]["InVntBanco_Dados"], typed("BSTR", kind));
-}
-
-// No password of a connection string shows, in any of the forms a value takes.
-TEST_F(Cli, HidesPasswords) {
-    prepare();
-    json answer = call({"gVerifica_Data_Atual", "--db", "Provider=SQLite;Password=a;Data Source=" + db, "--args",
-                        R"({"outvntMsg_Ret": "Password=a;PWD = {b;c};pwd='d;e';Passwords=f;XPwd=g"})"});
-    EXPECT_EQ(answer["args"]["outvntMsg_Ret"], typed("BSTR", "Password=***;PWD = ***;pwd=***;Passwords=f;XPwd=g"));
-    expect_usage_error({"call", "Pwd=secret", "--db", db}, "unknown method Pwd=***\n");
+    const auto args = [&](const std::string& json) {
+        return std::vector<std::string>{"call", method, "--db", db, "--args", json};
+    };
+    const std::string deep = R"({"outvntMsg_Ret": )" + std::string(60000, '[') + std::string(60000, ']') + "}";
+    const std::vector<Run> runs{
+        {{"init", "--db", db}, 0, "Created " + db + "\n", ""},
+        {{"init", "--db", db, "--sample"}, 2, "", db + " already exists"},
+        {{"init", "--db", db, "--sample", "--force"}, 0, "Created " + db + " with the sample data\n", ""},
+        {{"init", "--sample"}, 2, "", "--db"},
+        {{"register"}, 0, "", ""},
+        {{"frobnicate"}, 2, "", "unknown command frobnicate"},
+        {args("[1]"), 2, "", "JSON object"},
+        {args(R"({"outvntMsg_Ret": {"vt": "I2", "v": 40000}})"), 2, "", "I2"},
+        {args(R"({"outvntMsg_Ret": {"v": 1}})"), 2, "", "typed"},
+        {args(deep), 2, "", "nesting deeper than 64"},
+        {{"call", method, "--db", db, "--user", "1.5"}, 2, "", "--user"},
+        {{"call", method, "--db", (folder / "missing.db").string()}, 2, "", "not found"},
+        {{"call", method}, 2, "", "--db"},
+        {{"call", method, "--db", db, "--verbose"}, 2, "", "--verbose"},
+        {{"call", method, "--db", "--help"}, 2, "", "not found: --help"},
+        {{"call", "Pwd=secret", "--db", db}, 2, "", "unknown method Pwd=***\n"},
+        {{"call", "--batch", "--db", db, "--kind", "ORACLE"}, 2, "", "--batch takes only --db"},
+        {{"unregister"}, 0, "", ""},
+        {{"call", method, "--db", db}, 2, "", "not registered"},
+    };
+    for (const Run& run : runs) {
+        const Outcome outcome = zolt(run.words);
+        const std::string line = run.words.at(0) + " " + run.err;
+        EXPECT_EQ(outcome.status, run.status) << line << outcome.err;
+        EXPECT_TRUE(outcome.out.starts_with(run.out)) << line << outcome.out;
+        if (run.status == 0) {
+            EXPECT_EQ(outcome.err, "") << line;
+            continue;
+        }
+        EXPECT_EQ(outcome.out, "") << line;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_TRUE(outcome.err.starts_with("zolt: ")) << outcome.err;
+        EXPECT_NE(outcome.err.find(run.err), std::string::npos) << outcome.err;
+    }
 }
 
 // Every line gets its answer, in order, the same as a single call would
@@ -216,7 +226,6 @@ TEST_F(Cli, BatchAnswersEveryLine) {
     EXPECT_EQ(parsed[0], call({"gconsulta_campos_pedido", "--db", db, "--kind", "ORACLE", "--user", "1", "--args",
                                R"({"InVntPedido_ID": 2})", "--trace"}));
     EXPECT_EQ(parsed.back()["result"], typed("BOOL", true));
-    expect_usage_error({"call", "--batch", "--db", db, "--kind", "ORACLE"}, "--batch takes only --db");
 }
 
 // The interface is listed from the library itself, without registration.

@@ -125,28 +125,16 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Recusado", c.answered));
         test::on_new_thread([&] {
             Arguments arguments = c.arguments;
-            const Variant result = invoke(c.method, arguments, sql_server(), Variant::long_(1));
+            arguments.emplace_back("invntUsuario_Internet_ID", Variant::long_(1));
+            const Variant result = invoke(c.method, arguments, sql_server());
             EXPECT_TRUE(result == Variant(false) || result == Variant::integer(10)) << c.method;
             const bool item_method = c.method.ends_with("ITEM") || c.method.ends_with("Item");
-            EXPECT_EQ(argument(arguments, "outvntMsg_Ret"),
+            EXPECT_EQ(message,
                       Variant(std::string(item_method ? kItemUnavailable : kOrderUnavailable) + " - TvrZOLT." +
                               c.method + ". ( Recusado :  No Nº " + std::to_string(c.step) + ") " + c.statement))
                 << c.method << " " << c.answered;
         });
     }
-}
-
-TEST(OutsideComponents, AreKeptPerThreadAndMadeFromTheRegisteredClass) {
-    outside::SqlFormatter* first = &outside::formatter();
-    EXPECT_EQ(&outside::formatter(), first);
-    EXPECT_NE(outside::new_key_generator(), outside::new_key_generator());
-
-    test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Formatador falhou"));
-    EXPECT_NO_THROW(outside::formatter().NumberValue(Variant::long_(1)));  // this thread keeps its instance
-    test::on_new_thread([&] {
-        EXPECT_NE(&outside::formatter(), first);
-        EXPECT_THROW(outside::formatter().NumberValue(Variant::long_(1)), AutomationError);
-    });
 }
 
 }  // namespace

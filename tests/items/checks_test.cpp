@@ -1,6 +1,6 @@
 // The checks in front of every item write: the duplicate part, the supplier's
 // confirmed shipping days, and the validation that runs them.
-#include "tests/items/item_test.h"
+#include "tests/support/helpers.h"
 
 namespace zolt::test {
 namespace {
@@ -21,36 +21,41 @@ TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
          count + " And Tab_Status_ID IN ( 509 , 510 )"},  // new item, part on live item 1
         {Variant::long_(0), 302, 1, false, "", ""},       // new item, part on confirmed item 2
         {Variant::long_(1), 301, 1, true, "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, 1",
-         count + "AND  PEDIDO_ITEM_ID <>  1  And Tab_Status_ID IN ( 509 , 510 )"},  // item 1 keeping its own part
+         count + "AND  PEDIDO_ITEM_ID <>  1  And Tab_Status_ID IN ( 509 , 510 )"},  // item 1 keeping its part
         {Variant::long_(1), 302, 1, false, "", ""},  // item 1 taking the part of item 2
         {Variant(), 303, 2, true, "", ""},           // part only on deleted item 4
         {Variant(), 302, 2, true, "", ""},           // part in another order
     };
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
-            ItemCall c = call(test.item_id, test.order, test.part);
-            const Lines sent = traced_texts([&] { EXPECT_EQ(part_free(c, kind), test.free) << test.part; });
+            Arguments arguments{{"InVntPedido_Item_ID", test.item_id},
+                                {"InVntPeca_ID", Variant::long_(test.part)},
+                                {"InVntPedido_ID", Variant::long_(test.order)}};
+            const Lines sent = traced_texts([&] {
+                EXPECT_EQ(invoke("gVerifica_Duplicidade_PEDIDO_ITEM", arguments, kind), Variant(test.free));
+            });
             if (!test.procedure.empty()) {
                 EXPECT_EQ(sent, Lines{kind == oracle() ? test.inline_text : test.procedure});
             }
-            EXPECT_EQ(c.message, Variant(test.free ? "as passed" : "Já existe a peça no pedido informado."));
+            EXPECT_EQ(message, test.free ? kAsPassed : Variant("Já existe a peça no pedido informado."));
         }
     }
 }
 
-// Supplier 101 owns orders 1 and 3, supplier 102 order 2. The same two
-// SELECTs go to both dialects; the day runs from the date given to one day later.
+// Supplier 101 owns orders 1 and 3, supplier 102 order 2. Added: confirmed
+// items 10 and 11 of supplier 101 on 05/05/2030, a new one (12) that does not
+// count, 13 of another supplier, and 14 at the next midnight. The same two
+// SELECTs go to both dialects; the day runs from the date given to one day
+// later.
 TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
-    add_item(10, 3, 301, "2030-05-05 08:00:00", 510);
-    add_item(11, 1, 303, "2030-05-05 23:59:00", 510);
-    add_item(12, 1, 301, "2030-05-05 12:00:00", 509);  // new: does not count
-    add_item(13, 2, 302, "2030-05-05 00:00:00", 510);  // another supplier
-    add_item(14, 1, 302, "2030-05-06 00:00:00", 510);  // the next midnight
+    db->exec("INSERT INTO PEDIDO_ITEM VALUES (10, 3, 301, {ts '2030-05-05 08:00:00'}, 1, 510), "
+             "(11, 1, 303, {ts '2030-05-05 23:59:00'}, 1, 510), (12, 1, 301, {ts '2030-05-05 12:00:00'}, 1, 509), "
+             "(13, 2, 302, {ts '2030-05-05 00:00:00'}, 1, 510), (14, 1, 302, {ts '2030-05-06 00:00:00'}, 1, 510)");
     const std::string count_query =
         " SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador  FROM  PEDIDO_ITEM , Pedido  WHERE "
-        "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And Pedido.Fornecedor_ID = 101"
-        " And Pedido_Item.Data_Embarque >= {ts '2030-05-05 00:00:00'} And Pedido_Item.Data_Embarque < "
-        "{ts '2030-05-05 00:00:00'} + 1 ";
+        "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And "
+        "Pedido.Fornecedor_ID = 101 And Pedido_Item.Data_Embarque >= {ts '2030-05-05 00:00:00'} And "
+        "Pedido_Item.Data_Embarque < {ts '2030-05-05 00:00:00'} + 1 ";
     struct Case {
         Variant date, item_id;
         int order;
@@ -65,24 +70,25 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
         {day(2030, 5, 5), Variant(), 2, 1},    // supplier 102: item 13 only
         {day(2030, 5, 5), Variant(), 999, 0},  // no order: supplier 0
     };
+    auto day_free = [&](const Variant& item_id, int order, const Variant& date, const Variant& kind) {
+        return invoke("mVerifica_Dupli_Pedido_Item_Fornecedor",
+                      {{"InVntPedido_Item_ID", item_id}, {"InVntPedido_ID", Variant::long_(order)}, {"InVntData", date}},
+                      kind);
+    };
     for (const Variant& kind : {oracle(), sql_server()}) {
-        ItemCall c = call(Variant::long_(11), 1, 0, day(2030, 5, 5));
-        EXPECT_EQ(traced_texts([&] { day_free(c, kind); }),
+        EXPECT_EQ(traced_texts([&] { day_free(Variant::long_(11), 1, day(2030, 5, 5), kind); }),
                   (Lines{" Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ",
                          count_query + " And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  11 "}));
         for (const Case& test : cases) {
-            c = call(test.item_id, test.order, 0, test.date);
-            EXPECT_EQ(day_free(c, kind), test.confirmed == 0) << test.order << " " << test.confirmed;
-            EXPECT_EQ(c.message, Variant(test.confirmed ? "Existe(m) " + std::to_string(test.confirmed) +
-                                                              " peças(s) confirmada(s) para o fornecedor nesta data."
-                                                        : "as passed"));
+            EXPECT_EQ(day_free(test.item_id, test.order, test.date, kind), Variant(test.confirmed == 0))
+                << test.order << " " << test.confirmed;
+            EXPECT_EQ(message, test.confirmed ? Variant("Existe(m) " + std::to_string(test.confirmed) +
+                                                        " peças(s) confirmada(s) para o fornecedor nesta data.")
+                                              : kAsPassed);
         }
     }
-    ItemCall c = call(Variant(), 1, 0, day(2030, 5, 5));
-    EXPECT_EQ(traced_texts([&] { day_free(c, oracle()); }).back(), count_query);
+    EXPECT_EQ(traced_texts([&] { day_free(Variant(), 1, day(2030, 5, 5), oracle()); }).back(), count_query);
 }
-
-std::string server_day() { return automation::format(Variant(automation::now()), "dd/mm/yyyy"); }
 
 // "A" and "E" ask for the item id (letter case counts, blanks around do not);
 // a deletion needs nothing more. The other fields are checked in a fixed
@@ -90,12 +96,12 @@ std::string server_day() { return automation::format(Variant(automation::now()),
 // supplier's confirmed days.
 TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
     const std::string lock = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
-    using Field = Variant ItemCall::*;
-    const Field item = &ItemCall::item_id, order = &ItemCall::order, date = &ItemCall::date, part = &ItemCall::part,
-                quantity = &ItemCall::quantity;
+    const std::string today = automation::format(Variant(automation::now()), "dd/mm/yyyy");
+    const char *item = "InVntPedido_Item_ID", *order = "InVntPedido_ID", *date = "InVntData_Embarque",
+               *part = "InVntPeca_ID", *quantity = "InVntQtde_Pedida";
     struct Case {
         const char* flag;
-        std::vector<std::pair<Field, Variant>> changes;  // made to a new item of order 1
+        Arguments changes;  // made to a new item of order 1
         std::string message;
     };
     // clang-format off
@@ -106,7 +112,7 @@ TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
         {"e", {{item, Variant::long_(1)}, {order, Variant()}}, "Informe o pedido."},
         {"I", {{order, Variant("x")}, {date, Variant()}, {part, Variant()}}, "Informe o pedido."},
         {"I", {{date, day(2001, 1, 1)}, {part, Variant()}, {quantity, Variant()}},
-         "O campo Data de Embarque não pode ser anterior a " + server_day() + "."},
+         "O campo Data de Embarque não pode ser anterior a " + today + "."},
         {"I", {{date, Variant("31/02/2030")}}, "O campo Data de Embarque não contém uma data válida."},
         {"I", {{date, Variant::null()}}, "Informe o campo Data de Embarque."},
         {"I", {{part, Variant::long_(0)}, {quantity, Variant()}}, "Informe o código da peça."},
@@ -123,11 +129,11 @@ TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
     // clang-format on
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
-            ItemCall c = new_item();
-            for (const auto& [field, value] : test.changes)
-                c.*field = value;
-            EXPECT_EQ(validate(c, kind, Variant(test.flag)), test.message == "as passed") << test.message;
-            EXPECT_EQ(c.message, Variant(test.message));
+            Arguments arguments = changed(new_item(), test.changes);
+            arguments.emplace_back("InVntFlag_Acao", Variant(test.flag));
+            EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, kind), Variant(test.message == "as passed"))
+                << test.message;
+            EXPECT_EQ(message, Variant(test.message));
         }
     }
 }
@@ -135,11 +141,11 @@ TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
 // A server date that cannot be read stops the validation with its message.
 TEST_P(Items, AServerDateFailureStopsBeforeTheShippingDate) {
     db->exec("DELETE FROM Infra_IDS");
-    ItemCall c = new_item();
-    c.date = Variant("não é data");
-    EXPECT_EQ(traced_texts([&] { EXPECT_FALSE(validate(c, oracle(), Variant("I"))); }),
+    Arguments arguments = changed(new_item(), {{"InVntData_Embarque", Variant("não é data")}});
+    arguments.emplace_back("InVntFlag_Acao", Variant("I"));
+    EXPECT_EQ(traced_texts([&] { EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, oracle()), Variant(false)); }),
               Lines{"Select Sysdate as Data From Infra_IDS "});
-    EXPECT_EQ(c.message, Variant("Erro na verificação da data atual."));
+    EXPECT_EQ(message, Variant("Erro na verificação da data atual."));
 }
 
 }  // namespace

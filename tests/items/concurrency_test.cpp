@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "component/exports.h"
-#include "tests/items/item_test.h"
+#include "tests/support/helpers.h"
 
 namespace zolt::test {
 namespace {

@@ -1,9 +1,8 @@
 // The two dialects write alike: the same calls, each dialect on a database
 // of its own, leave the same orders, items, key counters and operation log.
-#include "tests/orders/order_test.h"
+#include "tests/support/helpers.h"
 
-namespace zolt::orders_test {
-
+namespace zolt::test {
 namespace {
 
 // Odd values on the way: fractional ids and quantities (converted to whole
@@ -15,7 +14,7 @@ namespace {
 // a new order).
 TEST_P(Orders, TheDialectsLeaveTheSameRows) {
     const auto procedures = another_database();
-    const test::TestDatabase &inline_db = *db, &procedures_db = *procedures;
+    const TestDatabase &inline_db = *db, &procedures_db = *procedures;
     struct Call {
         std::string before;  // SQL run on both databases first
         std::string method;
@@ -62,15 +61,15 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
         {"", "gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant(1.5)}}, 0},
     };
 
-    const std::vector<std::pair<Variant, const test::TestDatabase*>> dialects{
-        {test::object_holding(oracle()), &inline_db}, {Variant("SQLSERVER"), &procedures_db}};
+    const std::vector<std::pair<Variant, const TestDatabase*>> dialects{
+        {object_holding(oracle()), &inline_db}, {Variant("SQLSERVER"), &procedures_db}};
     for (const auto& [kind, database] : dialects) {
         connection = Variant(automation::ObjectPtr(database->connect()));
         for (const Call& call : calls) {
             if (!call.before.empty())
                 database->exec(call.before);
             Arguments arguments = call.arguments;
-            EXPECT_EQ(invoke(call.method, arguments, kind, user), Variant::integer(call.result))
+            EXPECT_EQ(invoke(call.method, arguments, kind), Variant::integer(call.result))
                 << call.method << " in " << automation::to_text(kind);
         }
     }
@@ -93,11 +92,11 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
               (Lines{"2|1|302|15/01/2030 14:30:00|50|2", "6|2|302|10/03/2030 10:30:00|2|509",
                      "7|1|303|12/03/2030 15:45:00|8|509"}));
     EXPECT_EQ(rows("SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA"), (Lines{"PEDIDO_ID|5", "PEDIDO_ITEM_ID|7"}));
-    EXPECT_EQ(rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao ORDER BY OPERACAO_ID"),
+    EXPECT_EQ(operations(),
               (Lines{"172|1|7|4", "172|1|7|5", "172|2|7|99", "172|2|0|3", "260|1|7|6", "260|1|7|7", "260|2|7|7"}));
-    EXPECT_EQ(test::row_texts(procedures_db, "SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY 1"),
+    EXPECT_EQ(procedures_db.row_texts("SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY 1"),
               (Lines{"3|201", "4|NULL", "5|NULL"}));
 }
 
 }  // namespace
-}  // namespace zolt::orders_test
+}  // namespace zolt::test

@@ -1,8 +1,10 @@
 // Reading an order, the duplicate check, and the validation in front of every write.
-#include "tests/orders/order_test.h"
+#include "tests/support/helpers.h"
 
-namespace zolt::orders_test {
+namespace zolt::test {
 namespace {
+
+const std::string kDuplicate = "Já existe um pedido para este fornecedor com o número informado.";
 
 // Order 10 has no external number and a supplier without a trade name.
 // Deleted orders (3), unknown ids and orders whose supplier has no row in its
@@ -15,38 +17,42 @@ TEST_P(Orders, ReadsALiveOrderInBothDialects) {
              "(12, 1, 1, 'SEM-FORN', 999, 201)");
     const std::vector<std::pair<Variant, std::string>> dialects{
         {oracle(),
-         " SELECT  PEDIDO.PEDIDO_ID ,  PEDIDO.NUM_PEDIDO_EXTERNO ,  PEDIDO.FORNECEDOR_ID,  VFornecedor.Nome_Fantasia "
-         "as Fornecedor,  VCliente.Nome_Fantasia as Cliente,  Pedido.Cliente_ID  FROM  PEDIDO , VFornecedor, "
-         "VCliente  WHERE  Pedido.Fornecedor_ID = VFornecedor.Fornecedor_ID  And Pedido.Cliente_ID = "
-         "VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  AND PEDIDO.TAB_STATUS_ID = 1 "},
+         " SELECT  PEDIDO.PEDIDO_ID ,  PEDIDO.NUM_PEDIDO_EXTERNO ,  PEDIDO.FORNECEDOR_ID,  "
+         "VFornecedor.Nome_Fantasia as Fornecedor,  VCliente.Nome_Fantasia as Cliente,  Pedido.Cliente_ID  "
+         "FROM  PEDIDO , VFornecedor, VCliente  WHERE  Pedido.Fornecedor_ID = VFornecedor.Fornecedor_ID  "
+         "And Pedido.Cliente_ID = VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  AND PEDIDO.TAB_STATUS_ID = 1 "},
         {sql_server(), "EXEC SP_QBX_CON_PEDIDO_OLT1   1"}};
     for (const auto& [kind, statement] : dialects) {
-        OrderFields out;
-        EXPECT_EQ(traced([&] { EXPECT_EQ(query(Variant::long_(1), kind, out), Variant::integer(0)); }),
-                  (std::vector<ado::TraceEntry>{{statement, false}}));
-        EXPECT_EQ((std::vector<Variant>{out.number, out.supplier_id, out.supplier, out.client_id, out.client}),
-                  (std::vector<Variant>{Variant("PRG-0001"), Variant::long_(101), Variant("Metalúrgica Alfa"),
-                                        Variant::long_(201), Variant("Planta Curitiba")}));
-        EXPECT_EQ(query(Variant::long_(10), kind, out), Variant::integer(0));
-        EXPECT_EQ(out.number, Variant(""));
-        EXPECT_EQ(out.supplier, Variant(""));
-        EXPECT_EQ(message, Variant("antes"));
-        EXPECT_EQ(query(Variant::long_(11), kind, out), Variant::integer(kind == oracle() ? 10 : 0));
+        auto query = [&](int id) {
+            Arguments arguments = unset({"OutVntNum_Pedido_Externo", "OutVntFornecedor_ID", "OutVntFornecedor",
+                                         "OutVntCliente_ID", "OutVntCliente"});
+            arguments.emplace_back("InVntPedido_ID", Variant::long_(id));
+            const Variant result = invoke("gConsulta_Campos_PEDIDO", arguments, kind);
+            return std::pair{result, outputs(arguments)};
+        };
+        std::pair<Variant, std::vector<Variant>> answer;
+        EXPECT_EQ(traced([&] { answer = query(1); }), (std::vector<ado::TraceEntry>{{statement, false}}));
+        EXPECT_EQ(answer.first, Variant::integer(0));
+        EXPECT_EQ(answer.second, (std::vector<Variant>{Variant("PRG-0001"), Variant::long_(101),
+                                                       Variant("Metalúrgica Alfa"), Variant::long_(201),
+                                                       Variant("Planta Curitiba")}));
+        EXPECT_EQ(query(10), std::pair(Variant::integer(0), std::vector<Variant>{Variant(""), Variant::long_(104),
+                                                                                  Variant(""), Variant::long_(202),
+                                                                                  Variant("Planta Betim")}));
+        EXPECT_EQ(message, kAsPassed);
+        EXPECT_EQ(query(11).first, Variant::integer(kind == oracle() ? 10 : 0));
         for (int id : {99, 3, 12}) {
-            OrderFields missing;
-            EXPECT_EQ(query(Variant::long_(id), kind, missing), Variant::integer(10)) << id;
+            EXPECT_EQ(query(id), std::pair(Variant::integer(10), std::vector<Variant>(5, kAsPassed))) << id;
             EXPECT_EQ(message, Variant("Não foi encontrado o pedido informado.")) << id;
-            EXPECT_EQ(missing.number, kUnset);
-            message = Variant("antes");
         }
     }
 }
 
-// Sample orders: 1 'PRG-0001' of supplier 101 (live), 3 'PRG-0003' of 101 (deleted).
-// A new order (no id, or 0) is counted against every live order of the
-// supplier; an existing one leaves itself out.
+// Sample orders: 1 'PRG-0001' of supplier 101 (live), 3 'PRG-0003' of 101
+// (deleted). A new order (no id, or 0) is counted against every live order
+// of the supplier; an existing one leaves itself out.
 TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
-    const std::string new_order = " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  ";
+    const std::string count = " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  ";
     struct Case {
         Variant kind, id;
         std::string number;
@@ -56,38 +62,40 @@ TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
     };
     const std::vector<Case> cases{
         {oracle(), Variant(), "PRG-0001", 101,
-         new_order + "'PRG-0001' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", false},
+         count + "'PRG-0001' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", false},
         {oracle(), Variant::long_(0), "PRG-0003", 101,
-         new_order + "'PRG-0003' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", true},
+         count + "'PRG-0003' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", true},
         {oracle(), Variant(), "O'Brien", 102,
-         new_order + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ", true},
+         count + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ", true},
         {oracle(), Variant::long_(2), "PRG-0001", 101,
-         " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  'PRG-0001' And FORNECEDOR_ID =  "
-         "101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ",
-         false},
+         count + "'PRG-0001' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ", false},
         {oracle(), Variant::long_(1), "O'Brien", 101,
-         " SELECT COUNT ( * ) AS CONTADOR  FROM PEDIDO  WHERE  NUM_PEDIDO_EXTERNO =  'O''Brien' And FORNECEDOR_ID =  "
-         "101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  1 ",
-         true},
+         count + "'O''Brien' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  1 ", true},
         {sql_server(), Variant(), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, NULL", false},
-        {sql_server(), Variant::long_(0), "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0", true},
-        {sql_server(), Variant::long_(1), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 1", true},
-        {sql_server(), Variant::long_(2), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 2", false},
+        {sql_server(), Variant::long_(0), "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0",
+         true},
+        {sql_server(), Variant::long_(1), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 1",
+         true},
+        {sql_server(), Variant::long_(2), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 2",
+         false},
     };
     for (const auto& c : cases) {
-        message = Variant("antes");
-        bool unique = !c.unique;
-        EXPECT_EQ(traced([&] { unique = duplicate(c.id, Variant(c.number), Variant::long_(c.supplier), c.kind); }),
+        Arguments arguments{{"InVntPedido_ID", c.id},
+                            {"InVntNum_Pedido_Externo", Variant(c.number)},
+                            {"InVntFornecedor_ID", Variant::long_(c.supplier)}};
+        Variant unique;
+        EXPECT_EQ(traced([&] { unique = invoke("gVerifica_Duplicidade_PEDIDO", arguments, c.kind); }),
                   (std::vector<ado::TraceEntry>{{c.statement, false}}));
-        EXPECT_EQ(unique, c.unique) << c.statement;
-        EXPECT_EQ(message, Variant(c.unique ? "antes" : kDuplicate)) << c.statement;
+        EXPECT_EQ(unique, Variant(c.unique)) << c.statement;
+        EXPECT_EQ(message, c.unique ? kAsPassed : Variant(kDuplicate)) << c.statement;
     }
 }
 
 // "A" and "E" (blanks around allowed, letter case not) ask for the order id;
 // any other flag is an insertion. A deletion needs the order id alone. The
 // fields are checked in order, each refusal before anything is read; the
-// duplicate check has the last word.
+// duplicate check has the last word. The validation leaves its order id
+// output alone.
 TEST_P(Orders, TheFirstRefusedFieldDecides) {
     struct Case {
         Variant flag, id, number, supplier, client;
@@ -103,23 +111,29 @@ TEST_P(Orders, TheFirstRefusedFieldDecides) {
         {Variant::null(), Variant(), Variant("   "), supplier, client, "Informe o campo N.º Programação.", 0},
         {Variant("I"), Variant(), Variant(std::string(21, 'N')), Variant(), Variant(),
          "O campo N.º Programação deve ter no máximo 20 caracteres.", 0},
-        {Variant("I"), Variant(), Variant(std::string(20, 'N')), Variant("abc"), client, "Informe o fornecedor.", 0},
+        {Variant("I"), Variant(), Variant(std::string(20, 'N')), Variant("abc"), client, "Informe o fornecedor.",
+         0},
         {Variant("I"), Variant(), number, supplier, Variant::long_(0), "Informe a planta.", 0},
         {Variant("A"), Variant::long_(2), Variant("PRG-0001"), supplier, client, kDuplicate, 1},
     };
     for (const Variant& kind : {oracle(), sql_server()}) {
         for (const auto& c : cases) {
-            message = Variant("antes");
-            bool valid = false;
-            EXPECT_EQ(traced_texts([&] { valid = validate(c.id, c.number, c.supplier, c.client, c.flag, kind); })
-                          .size(),
+            Arguments arguments{{"InVntFlag_Acao", c.flag},
+                                {"InVntPedido_ID", c.id},
+                                {"InVntNum_Pedido_Externo", c.number},
+                                {"InVntFornecedor_ID", c.supplier},
+                                {"InVntCliente_ID", c.client},
+                                {"OutVntPedido_ID", kAsPassed}};
+            Variant valid;
+            EXPECT_EQ(traced_texts([&] { valid = invoke("mConsiste_Campos_Pedido", arguments, kind); }).size(),
                       c.reads)
                 << c.message;
-            EXPECT_EQ(valid, c.message.empty()) << c.message;
-            EXPECT_EQ(message, Variant(c.message.empty() ? "antes" : c.message)) << c.message;
+            EXPECT_EQ(valid, Variant(c.message.empty())) << c.message;
+            EXPECT_EQ(message, c.message.empty() ? kAsPassed : Variant(c.message)) << c.message;
+            EXPECT_EQ(outputs(arguments), std::vector<Variant>{kAsPassed});
         }
     }
 }
 
 }  // namespace
-}  // namespace zolt::orders_test
+}  // namespace zolt::test

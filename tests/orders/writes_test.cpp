@@ -1,8 +1,9 @@
 // Writing orders in both dialects: the statements, what they leave in the
 // database, and what happens when a step refuses or fails.
-#include "tests/orders/order_test.h"
+#include "component/frame.h"
+#include "tests/support/helpers.h"
 
-namespace zolt::orders_test {
+namespace zolt::test {
 namespace {
 
 // One call of each write: of orders 4 (new), 3 and 2, and of items 6 (new),
@@ -16,7 +17,7 @@ std::vector<Write> every_write() {
     return {{"gInclui_Campos_PEDIDO",
              {{"InVntTab_Status_ID", status}, {"InVntNum_Pedido_Externo", Variant("PRG-'100")},
               {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", client},
-              {"OutVntPedido_ID", Variant()}}},
+              {"OutVntPedido_ID", kAsPassed}}},
             {"gAltera_Campos_PEDIDO",
              {{"InVntPedido_ID", Variant::long_(3)}, {"InVntTab_Status_ID", status},
               {"InVntNum_Pedido_Externo", Variant("PRG-0101")}, {"InVntFornecedor_ID", Variant::long_(102)},
@@ -25,7 +26,7 @@ std::vector<Write> every_write() {
             {"gInclui_Campos_PEDIDO_ITEM",
              {{"InVntData_Embarque", day(2030, 3, 10)}, {"InVntPeca_ID", Variant::long_(303)},
               {"InVntPedido_ID", Variant::long_(1)}, {"InVntQtde_Pedida", Variant::long_(40)},
-              {"OutVntPedido_Item_ID", Variant()}}},
+              {"OutVntPedido_Item_ID", kAsPassed}}},
             {"gAltera_Campos_PEDIDO_ITEM",
              {{"InVntPedido_Item_ID", Variant::long_(6)}, {"InVntData_Embarque", day(2030, 3, 11, 15, 45)},
               {"InVntPeca_ID", Variant::long_(303)}, {"InVntPedido_ID", Variant::long_(1)},
@@ -39,8 +40,9 @@ std::vector<Write> every_write() {
 // stay inside its literal. What the writes leave is compared by the parity
 // test.
 TEST_P(Orders, TheStatementsOfEveryWrite) {
-    test::ScriptedKeys keys;
+    ScriptedKeys keys;
     const auto procedures_db = another_database();
+    using Entries = std::vector<ado::TraceEntry>;
     const std::vector<std::size_t> validation_reads{1, 1, 0, 4, 5, 0};
     const std::vector<Entries> inline_texts{
         {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
@@ -77,14 +79,13 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
         const std::vector<Write> writes = every_write();
         for (std::size_t i = 0; i < writes.size(); ++i) {
             Arguments arguments = writes[i].arguments;
-            Entries sent =
-                traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind, user), Variant::integer(0)); });
+            Entries sent = traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind), Variant::integer(0)); });
             sent.erase(sent.begin(), sent.begin() + std::min(validation_reads[i], sent.size()));
             EXPECT_EQ(sent, (kind == oracle() ? inline_texts[i] : Entries{{procedure_texts[i], false}}))
                 << writes[i].method;
-            EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant()) << writes[i].method;
+            EXPECT_EQ(message, kAsPassed) << writes[i].method;
         }
-        EXPECT_EQ(test::row_texts(*database, "SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"),
+        EXPECT_EQ(database->row_texts("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao"),
                   (Lines{"172|1|7|4", "172|2|7|3", "260|1|7|6", "260|2|7|6"}));
         EXPECT_EQ(rows("SELECT PEDIDO_ID FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO = 'PRG-''100'"), Lines{"4"});
     }
@@ -99,8 +100,8 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
 // An inline answer with no row fails each write with its message and leaves
 // the new key unset; the writes ran before it.
 TEST_P(Orders, InlineAnswersWithoutARow) {
-    db->inject(test::TestDatabase::Mishap::EmptyAnswers, "PEDIDO");
-    db->inject(test::TestDatabase::Mishap::EmptyAnswers, "PEDIDO_ITEM");
+    db->inject(TestDatabase::Mishap::EmptyAnswers, "PEDIDO");
+    db->inject(TestDatabase::Mishap::EmptyAnswers, "PEDIDO_ITEM");
     const std::vector<std::string> messages{
         "Erro na inclusão do pedido.",         "Erro na alteração do pedido.",
         "Erro na exclusão do pedido.",         "Erro na inclusão do item no pedido.",
@@ -110,10 +111,10 @@ TEST_P(Orders, InlineAnswersWithoutARow) {
         db->exec("DELETE FROM Infra_IDS");
         db->exec("INSERT INTO Infra_IDS VALUES (1)");
         Arguments arguments = writes[i].arguments;
-        EXPECT_EQ(invoke(writes[i].method, arguments, oracle(), user), Variant::integer(10));
-        EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant(messages[i]));
-        for (const auto& [name, value] : arguments)
-            EXPECT_TRUE(!name.starts_with("Out") || value.is_empty()) << name;
+        EXPECT_EQ(invoke(writes[i].method, arguments, oracle()), Variant::integer(10));
+        EXPECT_EQ(message, Variant(messages[i]));
+        for (const Variant& output : outputs(arguments))
+            EXPECT_EQ(output, kAsPassed) << writes[i].method;
     }
     EXPECT_EQ(rows("SELECT PEDIDO_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY 1"),
               (Lines{"2|2|PRG-0002", "3|1|PRG-0101", "4|1|PRG-'100"}));
@@ -123,14 +124,21 @@ TEST_P(Orders, InlineAnswersWithoutARow) {
 
 // A refused validation ends a write before anything is written.
 TEST_P(Orders, ARefusedValidationWritesNothing) {
-    test::ScriptedKeys keys;
+    ScriptedKeys keys;
     for (const Variant& kind : {oracle(), sql_server()}) {
-        EXPECT_EQ(insert(Variant("PRG-0001"), Variant::long_(101), Variant::long_(201), kind), Variant::integer(10));
-        EXPECT_EQ(message, Variant(kDuplicate));
-        EXPECT_TRUE(traced_texts([&] { EXPECT_EQ(remove(Variant::long_(0), kind), Variant::integer(10)); }).empty());
+        Arguments duplicate{{"InVntNum_Pedido_Externo", Variant("PRG-0001")},
+                            {"InVntFornecedor_ID", Variant::long_(101)},
+                            {"InVntCliente_ID", Variant::long_(201)}};
+        EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", duplicate, kind), Variant::integer(10));
+        EXPECT_EQ(message, Variant("Já existe um pedido para este fornecedor com o número informado."));
+        EXPECT_EQ(traced_texts([&] {
+                      EXPECT_EQ(invoke("gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant::long_(0)}}, kind),
+                                Variant::integer(10));
+                  }),
+                  Lines{});
         EXPECT_EQ(message, Variant("Informe o pedido."));
     }
-    EXPECT_EQ(last_key(), "3");
+    EXPECT_EQ(last_key("PEDIDO_ID"), "3");
     EXPECT_TRUE(keys.calls.empty());
 }
 
@@ -138,13 +146,13 @@ TEST_P(Orders, ARefusedValidationWritesNothing) {
 // it writes. A refused record comes after the write: the row stays, and the
 // message and the new key's argument are left alone.
 TEST_P(Orders, RefusalsOfTheKeyGenerator) {
-    test::ScriptedKeys keys;
+    ScriptedKeys keys;
     const std::vector<Write> writes = every_write();
     keys.refuse_key = true;
     for (const std::size_t insertion : {0, 3}) {
         Arguments arguments = writes[insertion].arguments;
-        EXPECT_EQ(invoke(writes[insertion].method, arguments, oracle(), user), Variant::integer(10));
-        EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant("Chave recusada."));
+        EXPECT_EQ(invoke(writes[insertion].method, arguments, oracle()), Variant::integer(10));
+        EXPECT_EQ(message, Variant("Chave recusada."));
     }
     EXPECT_EQ(rows("SELECT (SELECT COUNT(*) FROM PEDIDO) + (SELECT COUNT(*) FROM PEDIDO_ITEM)"), Lines{"8"});
 
@@ -152,13 +160,13 @@ TEST_P(Orders, RefusalsOfTheKeyGenerator) {
     keys.refuse_record = true;
     for (const std::size_t write : {0, 1, 3, 4}) {
         Arguments arguments = writes[write].arguments;
-        EXPECT_EQ(invoke(writes[write].method, arguments, oracle(), user), Variant::integer(10));
-        EXPECT_EQ(argument(arguments, "outvntMsg_Ret"), Variant());
-        for (const auto& [name, value] : arguments)
-            EXPECT_TRUE(!name.starts_with("Out") || value.is_empty()) << name;
+        EXPECT_EQ(invoke(writes[write].method, arguments, oracle()), Variant::integer(10));
+        EXPECT_EQ(message, kAsPassed);
+        for (const Variant& output : outputs(arguments))
+            EXPECT_EQ(output, kAsPassed) << writes[write].method;
     }
-    EXPECT_EQ(order(4), "1|1|PRG-'100|103|202");
-    EXPECT_EQ(order(3), "1|1|PRG-0101|102|202");
+    EXPECT_EQ(rows("SELECT * FROM PEDIDO WHERE PEDIDO_ID IN (3, 4) ORDER BY 1"),
+              (Lines{"3|1|1|PRG-0101|102|202", "4|1|1|PRG-'100|103|202"}));
     EXPECT_EQ(rows("SELECT QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"), Lines{"45|509"});
     EXPECT_TRUE(operations().empty());
 }
@@ -166,21 +174,26 @@ TEST_P(Orders, RefusalsOfTheKeyGenerator) {
 // The emulation's trailer ends with its own statement, here an INSERT whose
 // key is taken; other users get the message alone.
 TEST_P(Orders, TheEmulationsTrailer) {
-    user = Variant::long_(1);
     db->exec("UPDATE Infra_Chave SET ULTIMO_VALOR = 0 WHERE NOME_COLUNA = 'PEDIDO_ID'");
     const std::string colliding =
         " INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
         "Cliente_ID )  VALUES  (  1 ,  1 ,   1 ,   'PRG-0100' ,   103 ,   202 ) ";
-    EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
-    EXPECT_EQ(message.text(), std::string(kOracleUnavailable) + " - mTrataSP_QBX_INC_PEDIDO_OLT1 (" +
-                                  test::error_of(*db, colliding) + " :  No Nº 110)" + colliding);
-    user = Variant::long_(2);
-    EXPECT_EQ(insert(Variant("PRG-0100"), Variant::long_(103), Variant::long_(202), oracle()), Variant::integer(10));
-    EXPECT_EQ(message.text(), kOracleUnavailable);
-    EXPECT_EQ(order(1), "1|1|PRG-0001|101|201");
+    for (const int user_id : {1, 2}) {
+        Arguments arguments{{"InVntNum_Pedido_Externo", Variant("PRG-0100")},
+                            {"InVntFornecedor_ID", Variant::long_(103)},
+                            {"InVntCliente_ID", Variant::long_(202)},
+                            {"OutVntPedido_ID", kAsPassed},
+                            {"invntUsuario_Internet_ID", Variant::long_(user_id)}};
+        EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", arguments, oracle()), Variant::integer(10));
+        EXPECT_EQ(message.text(), std::string(component::kOracleUnavailable) +
+                                      (user_id == 1 ? " - mTrataSP_QBX_INC_PEDIDO_OLT1 (" + db->error_of(colliding) +
+                                                          " :  No Nº 110)" + colliding
+                                                    : ""));
+        EXPECT_EQ(outputs(arguments), std::vector<Variant>{kAsPassed});
+    }
+    EXPECT_EQ(rows("SELECT * FROM PEDIDO WHERE PEDIDO_ID = 1"), Lines{"1|1|1|PRG-0001|101|201"});
     EXPECT_TRUE(operations().empty());
-    EXPECT_EQ(new_id, kUnset);
 }
 
 }  // namespace
-}  // namespace zolt::orders_test
+}  // namespace zolt::test

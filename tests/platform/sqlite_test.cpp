@@ -11,7 +11,7 @@
 #include "db/database.h"
 #include "platform/ado/ado.h"
 #include "platform/sqlite/sql_text.h"
-#include "tests/support/fixture.h"
+#include "tests/support/helpers.h"
 #include "tests/support/shape_check.h"
 
 namespace zolt::sqlite {

@@ -3,34 +3,38 @@
 // bounded time; a connection the server dropped is replaced for the next call.
 // These tests stop, restart and lock the real server, so they run alone.
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <thread>
 
 #include "component/frame.h"
-#include "tests/support/fixture.h"
 #include "tests/support/server.h"
 
 namespace zolt::test {
 namespace {
 
 using namespace std::chrono_literals;
-using component::kItemUnavailable;
 
-constexpr const char* kDateQuery = "Select Sysdate as Data From Infra_IDS ";
+// Runs $ZOLT_PG_CTL, pg_ctl on the cluster, with the action ("stop -m fast", "start", ...).
+void control_server(const std::string& action) {
+    const char* command = std::getenv("ZOLT_PG_CTL");
+    ASSERT_NE(command, nullptr) << "$ZOLT_PG_CTL is not set";
+    ASSERT_EQ(std::system((std::string(command) + " " + action + " >/dev/null 2>&1").c_str()), 0) << action;
+}
 
 class ServerFaults : public ComponentTest {
 protected:
+    ServerFaults() : ComponentTest(false) {}
     void SetUp() override {
         ZOLT_REQUIRE_SERVER();
-        server = std::make_unique<ServerDatabase>();
-        connection = Variant(automation::ObjectPtr(server->connect()));
+        use(std::make_unique<ServerDatabase>());
     }
 
-    // gVerifica_Data_Atual in the inline dialect for user 1: its result, with
-    // the message it left and how long it took.
+    // gVerifica_Data_Atual in the inline dialect for user 1: its result, the
+    // message it left, the server's words in it, and how long it took.
     struct Answer {
         bool result = true;
-        std::string message;
+        std::string message, words;
         std::chrono::steady_clock::duration took;
     };
     Answer server_date(Variant on) {
@@ -40,51 +44,41 @@ protected:
         EXPECT_EQ(zolt().gVerifica_Data_Atual(date, user, on, message, kind, answer.result), com::S_OK);
         answer.took = std::chrono::steady_clock::now() - start;
         answer.message = message.is_text() ? message.text() : "";
+        const auto from = answer.message.find("( "), to = answer.message.find(" :  No Nº");
+        if (from != std::string::npos && to != std::string::npos)
+            answer.words = answer.message.substr(from + 2, to - from - 2);
         return answer;
     }
     // The message of a failed server date query, with the server's words.
     static std::string failure(const std::string& words) {
-        return std::string(kItemUnavailable) + " - TvrZOLT.gVerifica_Data_Atual. ( " + words + " :  No Nº 20) " +
-               kDateQuery;
+        return std::string(component::kItemUnavailable) + " - TvrZOLT.gVerifica_Data_Atual. ( " + words +
+               " :  No Nº 20) Select Sysdate as Data From Infra_IDS ";
     }
-    std::string other_connection(const std::string& replace, const std::string& by) const {
-        std::string text = server->connection_string();
+    Variant other_connection(const std::string& replace, const std::string& by) const {
+        std::string text = db->connection_string();
         text.replace(text.find(replace), replace.size(), by);
-        return text;
+        return Variant(text);
     }
-    // The server's words in a failure message: what stands between the
-    // location text and the step number.
-    static std::string words_of(const std::string& message) {
-        const auto start = message.find("( ");
-        const auto end = message.find(" :  No Nº");
-        return start == std::string::npos || end == std::string::npos ? "" : message.substr(start + 2, end - start - 2);
-    }
-
-    std::unique_ptr<ServerDatabase> server;
 };
 
 // A login the server refuses, a driver that is not installed and a statement
 // the server rejects each fail the call with the words of whoever refused; no
 // password shows.
 TEST_F(ServerFaults, RefusalsOfTheDriverAndTheServer) {
-    const std::string password = server->connection_string().substr(server->connection_string().find("Pwd=") + 4);
-    struct Case {
-        Variant connection;
-        std::string words;
-    };
-    for (const Case& c : {Case{Variant(other_connection("Pwd=", "Pwd=wrong")),
-                               "connection to server at \"127.0.0.1\", port"},
-                          Case{Variant(other_connection("{PostgreSQL Unicode}", "{No Such Driver}")),
-                               "[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found"}}) {
-        const Answer answer = server_date(c.connection);
+    const std::string password = db->connection_string().substr(db->connection_string().find("Pwd=") + 4);
+    const Answer refused = server_date(other_connection("Pwd=", "Pwd=wrong"));
+    const Answer no_driver = server_date(other_connection("{PostgreSQL Unicode}", "{No Such Driver}"));
+    for (const Answer& answer : {refused, no_driver}) {
         EXPECT_FALSE(answer.result);
-        EXPECT_NE(words_of(answer.message).find(c.words), std::string::npos) << answer.message;
         EXPECT_EQ(answer.message.find(password), std::string::npos);
     }
-    EXPECT_NE(server_date(Variant(other_connection("Pwd=", "Pwd=wrong"))).message.find("password authentication failed"),
-              std::string::npos);
+    for (const char* words : {"connection to server at \"127.0.0.1\", port", "password authentication failed"})
+        EXPECT_NE(refused.words.find(words), std::string::npos) << refused.message;
+    EXPECT_NE(no_driver.words.find("[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found"),
+              std::string::npos)
+        << no_driver.message;
 
-    server->exec("DROP VIEW Infra_IDS");
+    db->exec("DROP VIEW Infra_IDS");
     EXPECT_EQ(server_date(connection).message,
               failure("ERROR: relation \"infra_ids\" does not exist; Error while executing the query"));
 }
@@ -101,27 +95,24 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
     EXPECT_LT(stopped.took, 10s);
     // The server hung up on the idle connection, so it is replaced before the
     // statement, and the new login is refused.
-    EXPECT_NE(words_of(stopped.message).find("127.0.0.1"), std::string::npos) << stopped.message;
+    EXPECT_NE(stopped.words.find("127.0.0.1"), std::string::npos) << stopped.message;
 
     auto insert_order = [&](const char* number) {
-        Variant status = Variant::long_(1), external(number), supplier = Variant::long_(103), id, user = Variant::long_(1),
-                message, kind("ORACLE"), client = Variant::long_(201), result;
-        EXPECT_EQ(zolt().gInclui_Campos_PEDIDO(status, external, supplier, id, user, connection, message, kind, client,
-                                               result),
-                  com::S_OK);
-        EXPECT_EQ(result, Variant::integer(0)) << (message.is_text() ? message.text() : "");
+        Arguments arguments{{"InVntTab_Status_ID", Variant::long_(1)}, {"InVntNum_Pedido_Externo", Variant(number)},
+                            {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", Variant::long_(201)}};
+        EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", arguments, oracle()), Variant::integer(0)) << message.text();
     };
     insert_order("PRG-0100");
     control_server("restart -m fast");
     EXPECT_TRUE(server_date(connection).result);
     insert_order("PRG-0101");
-    EXPECT_EQ(server->rows("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'PRG-01%'")[0][0],
-              Variant::long_(2));
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'PRG-01%'"), Variant::long_(2));
 
     // Backends ended from another connection a moment after their last use:
     // the server's hang-up is seen, and the next call succeeds at once.
-    auto killer = server->connect();
-    const std::string others = "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
+    auto killer = db->connect();
+    const std::string others =
+        "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
     killer->session().execute("SELECT pg_terminate_backend(pid) " + others);
     for (int i = 0; i < 200 && !killer->session().execute("SELECT pid " + others).rows.empty(); ++i)
         std::this_thread::sleep_for(5ms);
@@ -131,14 +122,13 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
 // A statement held up by a lock ends at the statement timeout, or when its
 // backend is terminated from another connection; the next call succeeds.
 TEST_F(ServerFaults, StatementHeldUpByALock) {
-    auto locker = server->connect();
+    auto locker = db->connect();
     locker->session().execute("BEGIN; LOCK TABLE Infra_IDS_Linha IN ACCESS EXCLUSIVE MODE");
 
-    const Variant impatient(automation::ObjectPtr(
-        std::make_shared<ado::Connection>(server->connection_string() + ";Command Timeout=1")));
-    const Answer timed_out = server_date(impatient);
-    EXPECT_EQ(timed_out.message, failure("ERROR: canceling statement due to statement timeout; Error while executing "
-                                         "the query"));
+    const Answer timed_out = server_date(Variant(
+        automation::ObjectPtr(std::make_shared<ado::Connection>(db->connection_string() + ";Command Timeout=1"))));
+    EXPECT_EQ(timed_out.message,
+              failure("ERROR: canceling statement due to statement timeout; Error while executing the query"));
     EXPECT_LT(timed_out.took, 5s);
 
     auto held = std::async(std::launch::async, [&] { return server_date(connection); });
@@ -149,8 +139,7 @@ TEST_F(ServerFaults, StatementHeldUpByALock) {
     const Answer terminated = held.get();
     locker->session().execute("COMMIT");
     EXPECT_FALSE(terminated.result);
-    EXPECT_NE(words_of(terminated.message).find("terminating connection due to administrator command"),
-              std::string::npos)
+    EXPECT_NE(terminated.words.find("terminating connection due to administrator command"), std::string::npos)
         << terminated.message;
     EXPECT_TRUE(server_date(connection).result);
 }

@@ -1,12 +1,8 @@
 // The order and item suites on the PostgreSQL server.
-#include "tests/items/item_test.h"
-#include "tests/orders/order_test.h"
 #include "tests/support/server.h"
 
 namespace zolt::test {
 namespace {
-
-using orders_test::Orders;
 
 std::unique_ptr<TestDatabase> on_server() {
     if (server_connection_string().empty())

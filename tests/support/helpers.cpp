@@ -1,13 +1,34 @@
-// What the tests share beyond the fixture.
+// What the tests share.
 #include "tests/support/helpers.h"
 
-#include <sstream>
+#include <stdlib.h>
 
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "component/exports.h"
+#include "db/database.h"
 #include "outside/outside.h"
 
 namespace zolt::test {
 
 namespace {
+
+std::string make_temp_folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zolt-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    return pattern;
+}
+
+void expect_ok(com::HRESULT status, const char* what) {
+    if (com::failed(status))
+        throw std::runtime_error(std::string(what) + " failed with status " + std::to_string(status));
+}
 
 template <class... Values>
 std::string call_text(const Values&... values) {
@@ -18,53 +39,196 @@ std::string call_text(const Values&... values) {
     return text;
 }
 
-class ScriptedKeyGenerator : public outside::KeyGenerator {
-public:
-    ScriptedKeyGenerator(ScriptedKeys& script, std::shared_ptr<outside::KeyGenerator> real)
-        : script_(script), real_(std::move(real)) {
-        ++script_.live;
-    }
-    ~ScriptedKeyGenerator() override { --script_.live; }
-
-    bool NextKey(std::string kind, int32_t user_id, int16_t one, std::string system, std::string flag,
-                 Variant& connection, std::string connection_text, std::string column, std::string& message,
-                 int32_t& key) override {
-        script_.calls.push_back(call_text("NextKey", kind, user_id, one, system, flag,
-                                          connection.is_empty() ? "Empty" : "?", connection_text, column));
-        if (script_.refuse_key) {
-            message = "Chave recusada.";
-            return false;
-        }
-        return real_->NextKey(kind, user_id, one, system, flag, connection, connection_text, column, message, key);
-    }
-
-    bool RecordOperation(std::string& kind, int32_t& entity, int32_t& operation, int32_t& user_id, int32_t& key,
-                         int32_t& unused, std::string& message, std::string& connection_text) override {
-        script_.calls.push_back(
-            call_text("RecordOperation", kind, entity, operation, user_id, key, unused, connection_text));
-        if (script_.refuse_record) {
-            message = "Registro recusado.";
-            return false;
-        }
-        return real_->RecordOperation(kind, entity, operation, user_id, key, unused, message, connection_text);
-    }
-
-private:
-    ScriptedKeys& script_;
-    std::shared_ptr<outside::KeyGenerator> real_;
-};
-
-class HeldValue : public automation::Object {
-public:
-    explicit HeldValue(Variant value) : value_(std::move(value)) {}
-    Variant default_value() const override { return value_; }
-    std::string kind() const override { return "Field"; }
-
-private:
-    Variant value_;
-};
-
 }  // namespace
+
+TempDatabase::TempDatabase(bool sample) : folder_(make_temp_folder()), path_(folder_ + "/zolt.db") {
+    try {
+        db::create_database(path_, sample);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+        throw;
+    }
+}
+
+TempDatabase::~TempDatabase() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+std::string TempDatabase::connection_string() const { return db::connection_string(path_); }
+
+void TempDatabase::inject(Mishap mishap, const std::string& table) const {
+    if (mishap == Mishap::Refuse) {
+        exec("CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table +
+             " BEGIN SELECT RAISE(ABORT, 'recusado'); END");
+        return;
+    }
+    for (const std::string event : {"INSERT", "UPDATE"})
+        exec("CREATE TRIGGER empty_" + table + "_after_" + event + " AFTER " + event + " ON " + table +
+             " BEGIN DELETE FROM Infra_IDS; END");
+}
+
+std::shared_ptr<ado::Connection> TestDatabase::connect() const {
+    return std::make_shared<ado::Connection>(connection_string());
+}
+
+void TestDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
+
+std::vector<std::vector<Variant>> TestDatabase::rows(const std::string& sql) const {
+    return connect()->session().execute(sql).rows;
+}
+
+Variant TestDatabase::scalar(const std::string& sql) const {
+    auto all = rows(sql);
+    if (all.empty() || all.front().empty())
+        return Variant();
+    return all.front().front();
+}
+
+Lines TestDatabase::row_texts(const std::string& sql) const {
+    Lines lines;
+    for (const auto& row : rows(sql)) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            line += (i ? "|" : "") + (row[i].is_null() ? std::string("NULL") : automation::to_text(row[i]));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string TestDatabase::error_of(const std::string& statement) const {
+    try {
+        ado::Recordset recordset;
+        recordset.open(Variant(statement), Variant(connection_string()));
+    } catch (const automation::AutomationError& e) {
+        return e.description();
+    }
+    ADD_FAILURE() << "no error from: " << statement;
+    return {};
+}
+
+ComponentTest::ComponentTest(bool embedded) {
+    if (embedded)
+        use(std::make_unique<TempDatabase>());
+    com::IClassFactory* factory = nullptr;
+    expect_ok(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
+                                reinterpret_cast<void**>(&factory)),
+              "DllGetClassObject");
+    com::IUnknown* object = nullptr;
+    const com::HRESULT created =
+        factory->CreateInstance(nullptr, com::kIID_IUnknown, reinterpret_cast<void**>(&object));
+    factory->Release();
+    expect_ok(created, "IClassFactory::CreateInstance");
+    const com::HRESULT queried = object->QueryInterface(component::kIID_ZOLT, reinterpret_cast<void**>(&zolt_));
+    object->Release();
+    expect_ok(queried, "QueryInterface(_ZOLT)");
+}
+
+ComponentTest::~ComponentTest() {
+    if (zolt_)
+        zolt_->Release();
+}
+
+void ComponentTest::use(std::unique_ptr<TestDatabase> database) {
+    db = std::move(database);
+    connection = Variant(automation::ObjectPtr(db->connect()));
+}
+
+Variant ComponentTest::invoke(std::string_view method, Arguments& arguments, const Variant& kind) {
+    message = kAsPassed;
+    Variant kind_passed = kind;
+    std::vector<std::pair<std::string, Variant*>> passed{
+        {"InVntConecta_DB", &connection}, {"outvntMsg_Ret", &message}, {"InVntBanco_Dados", &kind_passed}};
+    if (std::ranges::find(arguments, "invntUsuario_Internet_ID", &Arguments::value_type::first) == arguments.end())
+        passed.emplace_back("invntUsuario_Internet_ID", &user);
+    for (auto& [name, value] : arguments)
+        passed.emplace_back(name, &value);
+    std::vector<std::string> names{std::string(method)};
+    for (const auto& [name, value] : passed)
+        names.push_back(name);
+    std::vector<com::DISPID> ids;
+    EXPECT_EQ(zolt_->GetIDsOfNames(names, ids), com::S_OK) << method;
+    com::DispParams params;
+    for (std::size_t i = 0; i < passed.size(); ++i)
+        params.named.emplace_back(ids.at(i + 1), passed[i].second);
+    Variant result;
+    EXPECT_EQ(zolt_->Invoke(ids.at(0), params, &result, nullptr), com::S_OK) << method;
+    return result;
+}
+
+const Variant& ComponentTest::argument(const Arguments& arguments, std::string_view name) {
+    const auto found = std::ranges::find(arguments, name, &Arguments::value_type::first);
+    if (found == arguments.end())
+        throw std::invalid_argument("no argument " + std::string(name));
+    return found->second;
+}
+
+Arguments ComponentTest::unset(std::initializer_list<const char*> names) {
+    Arguments arguments;
+    for (const char* name : names)
+        arguments.emplace_back(name, kAsPassed);
+    return arguments;
+}
+
+std::vector<Variant> ComponentTest::outputs(const Arguments& arguments) {
+    std::vector<Variant> values;
+    for (const auto& [name, value] : arguments)
+        if (name.starts_with("Out"))
+            values.push_back(value);
+    return values;
+}
+
+std::vector<ado::TraceEntry> ComponentTest::traced(const std::function<void()>& fn) {
+    ado::trace::start();
+    try {
+        fn();
+    } catch (...) {
+        ado::trace::stop();
+        throw;
+    }
+    return ado::trace::stop();
+}
+
+Lines ComponentTest::traced_texts(const std::function<void()>& fn) {
+    Lines texts;
+    for (const auto& entry : traced(fn))
+        texts.push_back(entry.text);
+    return texts;
+}
+
+void BackendTest::SetUp() {
+    auto database = GetParam()();
+    if (!database)
+        GTEST_SKIP() << "no database server: $ZOLT_PG is not set";
+    use(std::move(database));
+}
+
+std::string BackendTest::last_key(const std::string& column) const {
+    return rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = '" + column + "'").at(0);
+}
+
+Lines BackendTest::operations() const {
+    return rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao ORDER BY OPERACAO_ID");
+}
+
+Arguments BackendTest::new_item() {
+    return {{"InVntData_Embarque", day(2030, 3, 10)},
+            {"InVntPeca_ID", Variant::long_(303)},
+            {"InVntPedido_ID", Variant::long_(1)},
+            {"InVntQtde_Pedida", Variant::long_(40)}};
+}
+
+Arguments BackendTest::changed(Arguments arguments, const Arguments& changes) {
+    for (const auto& [name, value] : changes) {
+        const auto found = std::ranges::find(arguments, name, &Arguments::value_type::first);
+        if (found == arguments.end())
+            arguments.emplace_back(name, value);
+        else
+            found->second = value;
+    }
+    return arguments;
+}
 
 int32_t error_number(const std::function<void()>& call) {
     try {
@@ -84,30 +248,123 @@ std::string error_text(const std::function<void()>& call) {
     return {};
 }
 
+namespace {
+
+class HeldValue : public automation::Object {
+public:
+    explicit HeldValue(Variant value) : value_(std::move(value)) {}
+    Variant default_value() const override { return value_; }
+    std::string kind() const override { return "Field"; }
+
+private:
+    Variant value_;
+};
+
+}  // namespace
+
 Variant object_holding(Variant value) {
     return Variant(automation::ObjectPtr(std::make_shared<HeldValue>(std::move(value))));
 }
 
-std::vector<std::string> row_texts(const TestDatabase& db, const std::string& sql) {
-    std::vector<std::string> lines;
-    for (const auto& row : db.rows(sql)) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i)
-            line += (i ? "|" : "") + (row[i].is_null() ? std::string("NULL") : automation::to_text(row[i]));
-        lines.push_back(line);
-    }
-    return lines;
+void on_new_thread(const std::function<void()>& fn) {
+    std::exception_ptr failure;
+    std::thread thread([&] {
+        try {
+            fn();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
-std::string error_of(const TestDatabase& db, const std::string& statement) {
-    try {
-        ado::Recordset recordset;
-        recordset.open(Variant(statement), Variant(db.connection_string()));
-    } catch (const automation::AutomationError& e) {
-        return e.description();
+ScopedClass::ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory)
+    : clsid_(clsid), previous_(com::find_class(clsid)) {
+    com::register_class(clsid_, std::move(factory));
+}
+
+ScopedClass::~ScopedClass() {
+    if (previous_)
+        com::register_class(clsid_, previous_);
+    else
+        com::unregister_class(clsid_);
+}
+
+namespace {
+
+class FailingFormatter : public outside::SqlFormatter {
+public:
+    FailingFormatter(std::shared_ptr<outside::SqlFormatter> real, std::string description, int answered)
+        : real_(std::move(real)), description_(std::move(description)), answered_(answered) {}
+    Variant NumberValue(Variant value) override { return answering()->NumberValue(value); }
+    Variant SqlDate(Variant value) override { return literal()->SqlDate(value); }
+    Variant TextValue(Variant value) override { return answering()->TextValue(value); }
+    Variant SqlNumber(Variant value) override { return literal()->SqlNumber(value); }
+    Variant SqlText(Variant value) override { return literal()->SqlText(value); }
+
+private:
+    // The real formatter, until the failure comes.
+    outside::SqlFormatter* answering() const {
+        if (answered_ < 0)
+            throw automation::AutomationError(5, description_, "SqlFormatter");
+        return real_.get();
     }
-    ADD_FAILURE() << "no error from: " << statement;
-    return {};
+    outside::SqlFormatter* literal() {
+        --answered_;
+        return answering();
+    }
+    std::shared_ptr<outside::SqlFormatter> real_;
+    std::string description_;
+    int answered_;
+};
+
+class ScriptedKeyGenerator : public outside::KeyGenerator {
+public:
+    ScriptedKeyGenerator(ScriptedKeys& script, std::shared_ptr<outside::KeyGenerator> real)
+        : script_(script), real_(std::move(real)) {
+        ++script_.live;
+    }
+    ~ScriptedKeyGenerator() override { --script_.live; }
+
+    bool NextKey(std::string kind, int32_t user_id, int16_t one, std::string system, std::string flag,
+                 Variant& connection, std::string connection_text, std::string column, std::string& message,
+                 int32_t& key) override {
+        script_.calls.push_back(call_text("NextKey", kind, user_id, one, system, flag,
+                                          connection.is_empty() ? "Empty" : "?", connection_text, column));
+        if (script_.refuse_key) {
+            message = "Chave recusada.";
+            return false;
+        }
+        return real_->NextKey(kind, user_id, one, system, flag, connection, connection_text, column, message,
+                              key);
+    }
+
+    bool RecordOperation(std::string& kind, int32_t& entity, int32_t& operation, int32_t& user_id,
+                         int32_t& key, int32_t& unused, std::string& message,
+                         std::string& connection_text) override {
+        script_.calls.push_back(
+            call_text("RecordOperation", kind, entity, operation, user_id, key, unused, connection_text));
+        if (script_.refuse_record) {
+            message = "Registro recusado.";
+            return false;
+        }
+        return real_->RecordOperation(kind, entity, operation, user_id, key, unused, message, connection_text);
+    }
+
+private:
+    ScriptedKeys& script_;
+    std::shared_ptr<outside::KeyGenerator> real_;
+};
+
+}  // namespace
+
+com::ClassFactoryFunction failing_formatter_class(std::string description, int answered) {
+    return [description, answered, real = com::find_class(outside::clsid::kSqlFormatter)] {
+        return std::shared_ptr<com::Unknown>(std::make_shared<FailingFormatter>(
+            std::dynamic_pointer_cast<outside::SqlFormatter>(real()), description, answered));
+    };
 }
 
 ScriptedKeys::ScriptedKeys()

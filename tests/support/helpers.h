@@ -1,16 +1,143 @@
-// What the tests share beyond the fixture: errors, field-like objects, rows as
-// text, and a key generator that refuses on cue.
+// What the tests share: the databases they run on, a ZOLT object made through
+// its class factory and called late-bound, the statement trace, errors,
+// field-like objects, and outside components put in place of the real ones.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
-#include "tests/support/fixture.h"
+#include "component/zolt.h"
+#include "platform/ado/ado.h"
+#include "platform/automation/variant.h"
 
 namespace zolt::test {
+
+using automation::Variant;
+using Lines = std::vector<std::string>;
+
+// A database the tests run on, reached through its connection string.
+class TestDatabase {
+public:
+    virtual ~TestDatabase() = default;
+    virtual std::string connection_string() const = 0;
+    std::shared_ptr<ado::Connection> connect() const;
+
+    // Direct access on a connection of its own, to set up and check rows.
+    void exec(const std::string& sql) const;
+    std::vector<std::vector<Variant>> rows(const std::string& sql) const;
+    Variant scalar(const std::string& sql) const;  // first column of the first row; Empty when none
+    Lines row_texts(const std::string& sql) const;  // each row as "a|b|c", Null as NULL
+    std::string error_of(const std::string& statement) const;  // the description of its error
+
+    // Faults a caller cannot cause, put on the writes to a table by a trigger
+    // in the engine's own terms: Refuse fails each insertion with the words
+    // "recusado"; EmptyAnswers empties Infra_IDS after each insertion and
+    // update, so that the inline answers that follow find no row.
+    enum class Mishap { Refuse, EmptyAnswers };
+    virtual void inject(Mishap mishap, const std::string& table) const = 0;
+};
+
+// A database file in a fresh temporary folder, with schema, procedures and
+// (unless told otherwise) the sample data; removed with the object.
+class TempDatabase : public TestDatabase {
+public:
+    explicit TempDatabase(bool sample = true);
+    ~TempDatabase() override;
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string connection_string() const override;  // "Provider=SQLite;Data Source=<path>"
+    void inject(Mishap mishap, const std::string& table) const override;
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+// Named arguments of a late-bound call.
+using Arguments = std::vector<std::pair<std::string, Variant>>;
+
+// What a method's message argument holds when the method left it alone.
+inline const Variant kAsPassed("as passed");
+
+// Base fixture of the component tests, on a new embedded database unless
+// told otherwise.
+class ComponentTest : public ::testing::Test {
+protected:
+    explicit ComponentTest(bool embedded = true);
+    ~ComponentTest() override;
+
+    // Puts the calls on another database, through a connection of its own.
+    void use(std::unique_ptr<TestDatabase> database);
+
+    std::unique_ptr<TestDatabase> db;
+    Variant connection;  // the caller's open Connection object on db
+    Variant user = Variant::long_(7);
+    Variant message;  // what the last call left in its message argument
+    component::_ZOLT& zolt() { return *zolt_; }
+
+    // Calls a method late-bound by the names of the arguments given, then the
+    // user (unless given), the connection, the message (kAsPassed) and the
+    // kind; the others are Empty. The arguments and the message then hold
+    // what the method left.
+    Variant invoke(std::string_view method, Arguments& arguments, const Variant& kind);
+    Variant invoke(std::string_view method, Arguments&& arguments, const Variant& kind) {
+        return invoke(method, arguments, kind);
+    }
+    // What a call left in one of its arguments.
+    static const Variant& argument(const Arguments& arguments, std::string_view name);
+    // Output arguments by name, each kAsPassed, so that what a method wrote shows.
+    static Arguments unset(std::initializer_list<const char*> names);
+    // What a call left in its outputs (the arguments named Out...), in order.
+    static std::vector<Variant> outputs(const Arguments& arguments);
+
+    // Runs fn with the statement trace on; returns what it recorded.
+    std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);
+    // Only the statement texts of traced(fn).
+    Lines traced_texts(const std::function<void()>& fn);
+
+    static Variant oracle() { return Variant("ORACLE"); }
+    static Variant sql_server() { return Variant("SQLSERVER"); }
+
+private:
+    component::_ZOLT* zolt_ = nullptr;
+};
+
+// Makes a database with the sample data on one backend; nullptr when that
+// backend is not there.
+using MakeDatabase = std::unique_ptr<TestDatabase> (*)();
+
+// Base fixture of the order and item suites that run on every backend: the
+// file of each backend instantiates them with its MakeDatabase. A backend
+// that is not there skips them.
+class BackendTest : public ComponentTest, public ::testing::WithParamInterface<MakeDatabase> {
+protected:
+    BackendTest() : ComponentTest(false) {}
+    void SetUp() override;
+    // Another database, equal to db as it was made.
+    std::unique_ptr<TestDatabase> another_database() const { return GetParam()(); }
+
+    Lines rows(const std::string& sql) const { return db->row_texts(sql); }
+    // ULTIMO_VALOR of a key counter.
+    std::string last_key(const std::string& column) const;
+    // ENTIDADE_ID|OPERACAO|USUARIO_ID|CHAVE of every recorded operation.
+    Lines operations() const;
+    // The arguments of a new item of order 1 for part 303 on 10/03/2030, quantity 40.
+    static Arguments new_item();
+    // The arguments with some replaced, or added, by name.
+    static Arguments changed(Arguments arguments, const Arguments& changes);
+};
+class Orders : public BackendTest {};
+class Items : public BackendTest {};
 
 // The number of the automation error a call raised; 0 when it raised none.
 int32_t error_number(const std::function<void()>& call);
@@ -26,11 +153,29 @@ inline Variant day(int year, int month, int day_of_month, int hour = 0, int minu
 // field is.
 Variant object_holding(Variant value);
 
-// The rows a query answers, each as "a|b|c" (Null as NULL).
-std::vector<std::string> row_texts(const TestDatabase& db, const std::string& sql);
+// Runs fn on a new thread and waits for it: the outside components the
+// component holds per thread are then made afresh, from whatever class the
+// class table holds at that moment (used to put a faulty class in place).
+void on_new_thread(const std::function<void()>& fn);
 
-// The description of the error a statement raises on a connection of its own.
-std::string error_of(const TestDatabase& db, const std::string& statement);
+// Puts a class in the class table under a CLSID for the life of the object,
+// and puts the earlier one back afterwards.
+class ScopedClass {
+public:
+    ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory);
+    ~ScopedClass();
+
+private:
+    com::Guid clsid_;
+    com::ClassFactoryFunction previous_;
+};
+
+// A SqlFormatter class to put in place of the real one with ScopedClass,
+// whose operations raise error 5 with the given description: every one of
+// them, or, when `answered` is given, the literal (SqlNumber, SqlText or
+// SqlDate) that follows that many and every operation after it; until then
+// it answers as the real one.
+com::ClassFactoryFunction failing_formatter_class(std::string description, int answered = -1);
 
 // Puts a key generator in place that writes every call into `calls` as one
 // line ("NextKey|kind|user|1|TOVREL|N|Empty|connection|column" and
@@ -43,7 +188,7 @@ public:
     ~ScriptedKeys();
     bool refuse_key = false;     // NextKey answers False with "Chave recusada."
     bool refuse_record = false;  // RecordOperation answers False with "Registro recusado."
-    std::vector<std::string> calls;
+    Lines calls;
     std::atomic<int> live{0};
 
 private:

@@ -16,27 +16,22 @@ std::string server_connection_string() {
     return text ? text : "";
 }
 
-void control_server(const std::string& action) {
-    const char* command = std::getenv("ZOLT_PG_CTL");
-    if (!command)
-        throw std::runtime_error("$ZOLT_PG_CTL is not set");
-    if (std::system((std::string(command) + " " + action + " >/dev/null 2>&1").c_str()) != 0)
-        throw std::runtime_error("pg_ctl " + action + " failed");
-}
-
 namespace {
 
-void on_main_database(const std::string& sql) { ado::Connection(server_connection_string()).session().execute(sql); }
+void on_main_database(const std::string& sql) {
+    ado::Connection(server_connection_string()).session().execute(sql);
+}
 
 }  // namespace
 
-ServerDatabase::ServerDatabase(bool sample) {
+ServerDatabase::ServerDatabase() {
     static std::atomic<int> count{0};
     name_ = "zolt_test_" + std::to_string(getpid()) + "_" + std::to_string(++count);
-    connection_string_ = std::regex_replace(server_connection_string(), std::regex("Database=[^;]*"), "Database=" + name_);
+    connection_string_ =
+        std::regex_replace(server_connection_string(), std::regex("Database=[^;]*"), "Database=" + name_);
     on_main_database("CREATE DATABASE " + name_);
     try {
-        db::create_database_on(connection_string_, sample);
+        db::create_database_on(connection_string_, true);
     } catch (...) {
         on_main_database("DROP DATABASE " + name_ + " WITH (FORCE)");
         throw;

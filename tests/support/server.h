@@ -1,12 +1,11 @@
 // The PostgreSQL server that scripts/test.sh starts: its connection string
-// comes in $ZOLT_PG, and $ZOLT_PG_CTL stops, starts or restarts it.
+// comes in $ZOLT_PG.
 #pragma once
 
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "tests/support/fixture.h"
+#include "tests/support/helpers.h"
 
 namespace zolt::test {
 
@@ -20,15 +19,11 @@ std::string server_connection_string();
             GTEST_SKIP() << "no PostgreSQL server ($ZOLT_PG is not set)";        \
     } while (0)
 
-// Runs $ZOLT_PG_CTL with the action ("stop -m fast", "start", ...); raises
-// when it fails.
-void control_server(const std::string& action);
-
-// A database of its own on the server, made with zolt's own schema (and the
-// sample data unless told otherwise); dropped with the object.
+// A database of its own on the server, made with zolt's own schema and the
+// sample data; dropped with the object.
 class ServerDatabase : public TestDatabase {
 public:
-    explicit ServerDatabase(bool sample = true);
+    ServerDatabase();
     ~ServerDatabase() override;
     ServerDatabase(const ServerDatabase&) = delete;
     ServerDatabase& operator=(const ServerDatabase&) = delete;
