@@ -26,7 +26,8 @@ struct Outcome {
 
 std::string quoted(const std::string& word) {
     std::string text = "'";
-    for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : word)
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return text + "'";
 }
 
@@ -49,10 +50,12 @@ protected:
 
     Outcome zolt(const std::vector<std::string>& words, const std::string& input = "") {
         std::ofstream(folder / "in") << input;
-        std::string command = "ZOLT_REGISTRY=" + quoted((folder / "registry").string()) + " " + quoted(ZOLT_CLI);
-        for (const auto& word : words) command += " " + quoted(word);
-        command += " >" + quoted((folder / "out").string()) + " 2>" + quoted((folder / "err").string()) + " <" +
-                   quoted((folder / "in").string());
+        std::string command =
+            "ZOLT_REGISTRY=" + quoted((folder / "registry").string()) + " " + quoted(ZOLT_CLI);
+        for (const auto& word : words)
+            command += " " + quoted(word);
+        command += " >" + quoted((folder / "out").string()) + " 2>" + quoted((folder / "err").string()) +
+                   " <" + quoted((folder / "in").string());
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, contents(folder / "out"), contents(folder / "err")};
     }
@@ -126,8 +129,8 @@ TEST_F(Cli, ReadsTypedAndShorthandArguments) {
     };
     const std::string with_password = "Provider=SQLite;Password=a;Data Source=" + db;
     for (const auto& [input, output] : cases) {
-        json answer =
-            call({"gVerifica_Data_Atual", "--db", with_password, "--args", R"({"OUTVNTMSG_RET": )" + input + "}"});
+        json answer = call(
+            {"gVerifica_Data_Atual", "--db", with_password, "--args", R"({"OUTVNTMSG_RET": )" + input + "}"});
         EXPECT_EQ(answer["args"]["outvntMsg_Ret"], output) << input;
     }
     // --args overrides what the options filled in.
@@ -153,7 +156,8 @@ TEST_F(Cli, AnswersEachCommandLine) {
     const auto args = [&](const std::string& json) {
         return std::vector<std::string>{"call", method, "--db", db, "--args", json};
     };
-    const std::string deep = R"({"outvntMsg_Ret": )" + std::string(60000, '[') + std::string(60000, ']') + "}";
+    const std::string deep =
+        R"({"outvntMsg_Ret": )" + std::string(60000, '[') + std::string(60000, ']') + "}";
     const std::vector<Run> runs{
         {{"init", "--db", db}, 0, "Created " + db + "\n", ""},
         {{"init", "--db", db, "--sample"}, 2, "", db + " already exists"},
@@ -204,27 +208,32 @@ TEST_F(Cli, BatchAnswersEveryLine) {
         {R"({"method": "gNada"})", "unknown method gNada"},
         {R"({"method": "gVerifica_Data_Atual", "usr": 1})", "unknown key \"usr\""},
         {R"({"method": "gVerifica_Data_Atual", "user": "1"})", "whole number"},
-        {R"({"method": "gVerifica_Data_Atual", "args": {"InVntPedido_ID": 1}})", "no parameter InVntPedido_ID"},
+        {R"({"method": "gVerifica_Data_Atual", "args": {"InVntPedido_ID": 1}})",
+         "no parameter InVntPedido_ID"},
         {R"({"kind": "ORACLE"})", "needs \"method\""},
         {R"({"method": "gVerifica_Data_Atual", "kind": "ORACLE"})", ""},
     };
     std::string input;
-    for (const auto& [line, error] : lines) input += line + "\n  \n";
+    for (const auto& [line, error] : lines)
+        input += line + "\n  \n";
     Outcome run = zolt({"call", "--batch", "--db", db}, input);
     ASSERT_EQ(run.status, 0) << run.err;
     std::istringstream answers(run.out);
     std::vector<json> parsed;
-    for (std::string answer; std::getline(answers, answer);) parsed.push_back(json::parse(answer));
+    for (std::string answer; std::getline(answers, answer);)
+        parsed.push_back(json::parse(answer));
     ASSERT_EQ(parsed.size(), lines.size()) << run.out;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].second.empty()) continue;
+        if (lines[i].second.empty())
+            continue;
         EXPECT_EQ(parsed[i].size(), 1u) << parsed[i];
         EXPECT_EQ(parsed[i]["error"]["source"], "zolt");
-        EXPECT_NE(parsed[i]["error"]["description"].get<std::string>().find(lines[i].second), std::string::npos)
+        EXPECT_NE(parsed[i]["error"]["description"].get<std::string>().find(lines[i].second),
+                  std::string::npos)
             << parsed[i];
     }
-    EXPECT_EQ(parsed[0], call({"gconsulta_campos_pedido", "--db", db, "--kind", "ORACLE", "--user", "1", "--args",
-                               R"({"InVntPedido_ID": 2})", "--trace"}));
+    EXPECT_EQ(parsed[0], call({"gconsulta_campos_pedido", "--db", db, "--kind", "ORACLE", "--user", "1",
+                               "--args", R"({"InVntPedido_ID": 2})", "--trace"}));
     EXPECT_EQ(parsed.back()["result"], typed("BOOL", true));
 }
 
@@ -233,8 +242,9 @@ TEST_F(Cli, DescribesItselfAndTheInterface) {
     const Outcome methods = zolt({"methods"});
     ASSERT_EQ(methods.status, 0) << methods.err;
     EXPECT_EQ(std::count(methods.out.begin(), methods.out.end(), '\n'), 17);
-    const std::string line = "\n0x60030007  Boolean  gVerifica_Data_Atual(OutVntData_Atual, invntUsuario_Internet_ID, "
-                             "InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados)\n";
+    const std::string line =
+        "\n0x60030007  Boolean  gVerifica_Data_Atual(OutVntData_Atual, invntUsuario_Internet_ID, "
+        "InVntConecta_DB, outvntMsg_Ret, InVntBanco_Dados)\n";
     EXPECT_NE(methods.out.find(line), std::string::npos) << methods.out;
     const Outcome listed = zolt({"methods", "--json"});
     ASSERT_EQ(listed.status, 0) << listed.err;

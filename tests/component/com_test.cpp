@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <set>
 
 #include "component/exports.h"
@@ -26,16 +25,6 @@ using com::Guid;
 
 constexpr DISPID kServerDate = 0x60030007;
 
-// A new ZOLT object through the library's class factory, as IDispatch.
-com::IDispatch* new_object() {
-    com::IClassFactory* factory = nullptr;
-    EXPECT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)), com::S_OK);
-    com::IDispatch* object = nullptr;
-    EXPECT_EQ(factory->CreateInstance(nullptr, com::kIID_IDispatch, reinterpret_cast<void**>(&object)), com::S_OK);
-    factory->Release();
-    return object;
-}
-
 using test::error_number;
 
 // ---- GUIDs, error info and the class table ----------------------------------
@@ -44,9 +33,10 @@ using test::error_number;
 TEST(Guid, ReadsBothFormsOnly) {
     EXPECT_EQ(Guid::parse("{a7c63f8d-e019-11d6-aa31-0002440a28c8}"), kClsidZOLT);
     EXPECT_EQ(Guid::parse("A7C63F8D-E019-11D6-AA31-0002440A28C8"), kClsidZOLT);
-    for (const char* bad : {"", "{A7C63F8D-E019-11D6-AA31-0002440A28C8", "A7C63F8D-E019-11D6-AA31-0002440A28C",
-                            "{A7C63F8DE019-11D6-AA31-0002440A28C8-}", "{G7C63F8D-E019-11D6-AA31-0002440A28C8}",
-                            "{A7C63F8D-E019-11D6-AA31-0002440A28C8}x"})
+    for (const char* bad :
+         {"", "{A7C63F8D-E019-11D6-AA31-0002440A28C8", "A7C63F8D-E019-11D6-AA31-0002440A28C",
+          "{A7C63F8DE019-11D6-AA31-0002440A28C8-}", "{G7C63F8D-E019-11D6-AA31-0002440A28C8}",
+          "{A7C63F8D-E019-11D6-AA31-0002440A28C8}x"})
         EXPECT_FALSE(Guid::parse(bad)) << bad;
     EXPECT_THROW(Guid::from("nonsense"), AutomationError);
 }
@@ -104,8 +94,10 @@ TEST(Interface, ListsTheSixteenMethodsInOrder) {
     for (std::size_t i = 0; i < info.methods.size(); ++i) {
         EXPECT_EQ(info.methods[i].dispid, 0x60030000 + static_cast<DISPID>(i));
         kinds += info.methods[i].result_kind.front();
-        for (const char* common : {"invntUsuario_Internet_ID", "InVntConecta_DB", "outvntMsg_Ret", "InVntBanco_Dados"})
-            EXPECT_EQ(std::ranges::count(info.methods[i].parameters, common), 1) << info.methods[i].name << common;
+        for (const char* common :
+             {"invntUsuario_Internet_ID", "InVntConecta_DB", "outvntMsg_Ret", "InVntBanco_Dados"})
+            EXPECT_EQ(std::ranges::count(info.methods[i].parameters, common), 1)
+                << info.methods[i].name << common;
     }
     EXPECT_EQ(kinds, "BVVVVBVBVVVVVBBB");
     EXPECT_EQ(info.find(0x6003000A)->name, "gExclui_Campos_PEDIDO");
@@ -132,8 +124,8 @@ TEST_F(ZoltObject, AnswersItsThreeInterfacesOnly) {
 
 TEST_F(ZoltObject, ResolvesNamesInAnyLetterCase) {
     std::vector<DISPID> ids;
-    EXPECT_EQ(object->GetIDsOfNames({"GVERIFICA_DATA_ATUAL", "outvntmsg_ret", "InVntBanco_Dados", "OUTVNTDATA_ATUAL"},
-                                    ids),
+    EXPECT_EQ(object->GetIDsOfNames(
+                  {"GVERIFICA_DATA_ATUAL", "outvntmsg_ret", "InVntBanco_Dados", "OUTVNTDATA_ATUAL"}, ids),
               com::S_OK);
     EXPECT_EQ(ids, (std::vector<DISPID>{kServerDate, 3, 4, 0}));
 
@@ -181,65 +173,50 @@ TEST_F(ZoltObject, InvokesByPositionOrByNameWhatFitsTheMethod) {
 
 // ---- Class factory and unloading ---------------------------------------------------
 
-TEST(Exports, OffersAFactoryForZoltOnly) {
+// The factory makes ZOLT objects only, and the library may be unloaded only
+// when no object and no lock lives.
+TEST(Exports, OffersAFactoryForZoltOnlyAndStaysLoadedWhileUsed) {
     void* out = &out;
     const Guid other = Guid::from("{A7C63F8E-E019-11D6-AA31-0002440A28C8}");
     EXPECT_EQ(DllGetClassObject(&other, &com::kIID_IClassFactory, &out), com::CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
 
+    ASSERT_EQ(DllCanUnloadNow(), com::S_OK);
     com::IClassFactory* factory = nullptr;
-    ASSERT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)), com::S_OK);
+    ASSERT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              com::S_OK);
     auto* outer = reinterpret_cast<com::IUnknown*>(factory);
     EXPECT_EQ(factory->CreateInstance(outer, com::kIID_IUnknown, &out), com::CLASS_E_NOAGGREGATION);
-    const long before = live_objects();
     EXPECT_EQ(factory->CreateInstance(nullptr, com::kIID_IClassFactory, &out), com::E_NOINTERFACE);
-    EXPECT_EQ(live_objects(), before);  // the refused object did not stay alive
-    factory->Release();
-}
-
-// The library may be unloaded only when no object and no lock lives.
-TEST(Exports, StaysLoadedWhileAnObjectOrALockLives) {
-    ASSERT_EQ(DllCanUnloadNow(), com::S_OK);
-    com::IDispatch* object = new_object();
-    EXPECT_EQ(live_objects(), 1);
+    EXPECT_EQ(live_objects(), 0);  // the refused object did not stay alive
+    factory->LockServer(true);
     EXPECT_EQ(DllCanUnloadNow(), com::S_FALSE);
+    factory->LockServer(false);
+    factory->Release();
+    EXPECT_EQ(DllCanUnloadNow(), com::S_OK);
+
+    com::IDispatch* object = test::new_zolt();
+    EXPECT_EQ(live_objects(), 1);
     object->AddRef();
     object->Release();
     EXPECT_EQ(DllCanUnloadNow(), com::S_FALSE);
     object->Release();
     EXPECT_EQ(live_objects(), 0);
     EXPECT_EQ(DllCanUnloadNow(), com::S_OK);
-
-    com::IClassFactory* factory = nullptr;
-    ASSERT_EQ(DllGetClassObject(&kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory)), com::S_OK);
-    factory->LockServer(true);
-    EXPECT_EQ(DllCanUnloadNow(), com::S_FALSE);
-    factory->LockServer(false);
-    EXPECT_EQ(DllCanUnloadNow(), com::S_OK);
-    factory->Release();
 }
 
 // ---- Registration and creation by ProgID ----------------------------------------------
 
+// A registry file of its own in a new folder, for the rest of the process.
 class Registry : public ::testing::Test {
 protected:
     Registry() {
-        if (const char* previous = std::getenv("ZOLT_REGISTRY")) previous_ = previous;
-        folder_ = std::filesystem::temp_directory_path() / ("zolt-registry-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder_);
         ::setenv("ZOLT_REGISTRY", (folder_ / "registry").c_str(), 1);
     }
-    ~Registry() override {
-        if (previous_)
-            ::setenv("ZOLT_REGISTRY", previous_->c_str(), 1);
-        else
-            ::unsetenv("ZOLT_REGISTRY");
-        std::filesystem::remove_all(folder_);
-    }
-    std::filesystem::path folder_;
-
-private:
-    std::optional<std::string> previous_;
+    ~Registry() override { std::filesystem::remove_all(folder_); }
+    const std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("zolt-registry-" + std::to_string(::getpid()));
 };
 
 const std::string kClassKey = "CLSID\\" + kClsidZOLT.to_string();
@@ -262,7 +239,8 @@ TEST_F(Registry, RegistersAndUnregistersExactlyItsOwnEntries) {
     EXPECT_EQ(com::registry::value("Interface\\" + kIID_ZOLT.to_string()), "_ZOLT");
     EXPECT_EQ(com::registry::value("Interface\\" + kIID_ZOLT.to_string() + "\\TypeLib"), kLibId.to_string());
     std::set<std::pair<std::string, std::string>> places;
-    for (const auto& entry : entries) places.emplace(entry.key, entry.name);
+    for (const auto& entry : entries)
+        places.emplace(entry.key, entry.name);
     EXPECT_EQ(places.size(), entries.size());
 
     // Creation by ProgID, in any letter case, goes through the registered library.
@@ -285,7 +263,8 @@ TEST_F(Registry, ExplainsWhyAnObjectCannotBeCreated) {
     EXPECT_NE(reason(kProgId).find("not registered"), std::string::npos);
 
     const std::string clsid = "{00000000-1111-2222-3333-444444444444}";
-    com::registry::write({{"Test.NoClass\\CLSID", "", clsid}, {"Test.Missing\\CLSID", "", kClsidZOLT.to_string()}});
+    com::registry::write(
+        {{"Test.NoClass\\CLSID", "", clsid}, {"Test.Missing\\CLSID", "", kClsidZOLT.to_string()}});
     EXPECT_NE(reason("Test.NoClass").find("no InprocServer32"), std::string::npos);
 
     com::registry::write({{kClassKey + "\\InprocServer32", "", (folder_ / "libMissing.so").string()}});

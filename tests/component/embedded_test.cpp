@@ -15,14 +15,14 @@ using Embedded = ComponentTest;
 // A procedure answering with no result set, or with no row, fails the check
 // (a connection reads the procedures when it opens).
 TEST_F(Embedded, AnAnswerWithoutCountFailsTheCheck) {
-    for (const std::string body : {"UPDATE PEDIDO SET EMPRESA_ID = 1 WHERE 0", "SELECT 0 AS Contador WHERE 0"}) {
+    for (const std::string body :
+         {"UPDATE PEDIDO SET EMPRESA_ID = 1 WHERE 0", "SELECT 0 AS Contador WHERE 0"}) {
         db->exec("DELETE FROM Infra_Procedimento WHERE NOME = 'SP_QBX_DUP_PEDIDO_OLT1'");
         db->exec("CREATE PROCEDURE SP_QBX_DUP_PEDIDO_OLT1 (@N TEXT, @F INTEGER, @P INTEGER) AS " + body);
         connection = Variant(automation::ObjectPtr(db->connect()));
-        EXPECT_EQ(invoke("gVerifica_Duplicidade_PEDIDO",
-                         {{"InVntNum_Pedido_Externo", Variant("NOVO-1")}, {"InVntFornecedor_ID", Variant::long_(101)}},
-                         sql_server()),
-                  Variant(false));
+        EXPECT_EQ(
+            invoke("gVerifica_Duplicidade_PEDIDO", {{kNumber, "NOVO-1"}, {kSupplier, 101}}, sql_server()),
+            Variant(false));
         EXPECT_EQ(message, Variant("Erro na verificação de duplicidade do pedido.")) << body;
     }
 }

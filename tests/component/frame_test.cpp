@@ -1,3 +1,5 @@
+// The frame every method runs in: its handler, the trailer of a failure, and
+// the dialect switch.
 #include "component/frame.h"
 
 #include <gtest/gtest.h>
@@ -7,35 +9,9 @@
 namespace zolt::component {
 namespace {
 
-using automation::AutomationError;
+using namespace test;
 using automation::Array;
-using test::ComponentTest;
-using test::Arguments;
-
-// What a method's message argument holds after a step numbered 30, with a
-// statement under way, raised an error.
-std::string message_after_failure(const Variant& user_id) {
-    Variant message("before");
-    Handler handler("mMetodo", kOrderUnavailable, TrailerForm::Public, user_id, message);
-    handler.run_private([&] {
-        handler.step(30);
-        handler.statement = "EXEC SP_X   1";
-        throw AutomationError(6, "Overflow");
-    });
-    return message.text();
-}
-
-// The trailer is for user 1 alone, given as any number or text that reads as
-// 1. Its other forms show in the trailers of the methods.
-TEST(Handler, WritesTheTrailerForTheFirstUserOnly) {
-    const std::string with_trailer =
-        std::string(kOrderUnavailable) + " - TvrZOLT.mMetodo. ( Overflow :  No Nº 30) EXEC SP_X   1";
-    for (const Variant& user : {Variant::long_(1), Variant(1.0), Variant("1"), test::object_holding(Variant::integer(1))})
-        EXPECT_EQ(message_after_failure(user), with_trailer);
-    for (const Variant& user : {Variant::long_(2), Variant("um"), Variant(), Variant::null(),
-                                Variant(Array{0, {Variant::long_(1)}}), Variant(true)})
-        EXPECT_EQ(message_after_failure(user), kOrderUnavailable);
-}
+using automation::AutomationError;
 
 TEST(Handler, TurnsAnyStandardExceptionIntoAHandledError) {
     Variant message;
@@ -46,16 +22,16 @@ TEST(Handler, TurnsAnyStandardExceptionIntoAHandledError) {
         throw std::out_of_range("fora do intervalo");
     });
     EXPECT_EQ(status, com::S_OK);
-    EXPECT_EQ(message.text(), std::string(kItemUnavailable) + " - TvrZOLT.gMetodo. ( fora do intervalo :  No Nº 120) ");
+    EXPECT_EQ(message.text(),
+              std::string(kItemUnavailable) + " - TvrZOLT.gMetodo. ( fora do intervalo :  No Nº 120) ");
 }
 
 // The kind equals "ORACLE" by the Basic rule: exactly, an object through its
 // value; Null never equals; an array or a Nothing object cannot be compared.
 TEST(DatabaseKind, IsComparedWithOracleByTheBasicRule) {
-    for (const Variant& kind : {Variant("ORACLE"), test::object_holding(Variant("ORACLE"))})
-        EXPECT_TRUE(is_oracle(kind));
-    for (const Variant& kind : {Variant("oracle"), Variant("ORACLE "), Variant(" ORACLE"), Variant(""), Variant(),
-                                Variant::null(), Variant::long_(1), test::object_holding(Variant::null())})
+    EXPECT_TRUE(is_oracle(object_holding(Variant("ORACLE"))));
+    for (const Variant& kind :
+         {Variant("ORACLE "), Variant(), Variant::null(), object_holding(Variant::null())})
         EXPECT_FALSE(is_oracle(kind));
     for (const Variant& kind : {Variant(Array{}), Variant(automation::ObjectPtr())})
         EXPECT_THROW(is_oracle(kind), AutomationError);
@@ -69,7 +45,8 @@ using Frame = ComponentTest;
 // with the call as far as it was built: each piece carries its separator, the
 // item duplicate check's first piece carries the procedure's name, and a call
 // built in one expression shows nothing. The validations' trailers end before
-// any statement.
+// any statement. The trailer is for user 1 alone, given as any number or text
+// that reads as 1; other users get the message alone.
 TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
     struct Case {
         std::string method;
@@ -77,20 +54,13 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         int answered, step;
         std::string statement;
     };
-    const Arguments order{{"InVntPedido_ID", Variant::long_(1)}}, item{{"InVntPedido_Item_ID", Variant::long_(1)}};
-    Arguments new_order{{"InVntTab_Status_ID", Variant::long_(1)}, {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
-                        {"InVntFornecedor_ID", Variant::long_(101)}, {"InVntCliente_ID", Variant::long_(201)}};
-    Arguments changed_order = new_order;
-    changed_order.insert(changed_order.begin(), order.front());
-    const Arguments order_check{{"InVntPedido_ID", Variant::long_(0)}, {"InVntNum_Pedido_Externo", Variant("PRG-0009")},
-                                {"InVntFornecedor_ID", Variant::long_(101)}};
-    const Arguments item_check{{"InVntPedido_Item_ID", Variant::long_(0)}, {"InVntPeca_ID", Variant::long_(303)},
-                               {"InVntPedido_ID", Variant::long_(1)}};
-    Arguments new_item{{"InVntData_Embarque", test::day(2030, 3, 10)}, {"InVntPeca_ID", Variant::long_(303)},
-                       {"InVntPedido_ID", Variant::long_(1)}, {"InVntQtde_Pedida", Variant::long_(40)}};
-    Arguments changed_item = new_item;
-    changed_item.insert(changed_item.begin(), item.front());
-    const std::string order_check_exec = "EXEC SP_QBX_DUP_PEDIDO_OLT1   ", item_check_exec = "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   ";
+    const Arguments order{{kOrder, 1}}, item{{kItem, 1}};
+    const Arguments new_order{{kStatus, 1}, {kNumber, "PRG-0009"}, {kSupplier, 101}, {kClient, 201}};
+    const Arguments changed_order = changed(new_order, order), changed_item = changed(new_item(), item);
+    const Arguments order_check{{kOrder, 0}, {kNumber, "PRG-0009"}, {kSupplier, 101}};
+    const Arguments item_check{{kItem, 0}, {kPart, 303}, {kOrder, 1}};
+    const std::string order_check_exec = "EXEC SP_QBX_DUP_PEDIDO_OLT1   ";
+    const std::string item_check_exec = "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   ";
     const std::string insert = "EXEC SP_QBX_INC_PEDIDO_OLT1   ", update = "EXEC SP_QBX_ALT_PEDIDO_OLT1   ";
     const std::string insert_item = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', ";
     const std::string update_item = "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   1, '2030-03-10T00:00:00', ";
@@ -111,9 +81,9 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         {"gVerifica_Duplicidade_PEDIDO_ITEM", item_check, 0, 40, ""},
         {"gVerifica_Duplicidade_PEDIDO_ITEM", item_check, 1, 50, item_check_exec + "303, "},
         {"gVerifica_Duplicidade_PEDIDO_ITEM", item_check, 2, 60, item_check_exec + "303, 1, "},
-        {"gInclui_Campos_PEDIDO_ITEM", new_item, 3, 60, "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   "},
-        {"gInclui_Campos_PEDIDO_ITEM", new_item, 5, 80, insert_item + "303, "},
-        {"gInclui_Campos_PEDIDO_ITEM", new_item, 8, 110, insert_item + "303, 1, 40, 1, "},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item(), 3, 60, "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   "},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item(), 5, 80, insert_item + "303, "},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item(), 8, 110, insert_item + "303, 1, 40, 1, "},
         {"gAltera_Campos_PEDIDO_ITEM", changed_item, 3, 60, "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   "},
         {"gAltera_Campos_PEDIDO_ITEM", changed_item, 6, 90, update_item + "303, "},
         {"gAltera_Campos_PEDIDO_ITEM", changed_item, 9, 120, update_item + "303, 1, 40, 1, "},
@@ -121,18 +91,27 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         {"mConsiste_Campos_Pedido", {}, -1, 20, ""},
         {"mConsiste_Campos_Pedido_Item", {}, -1, 10, ""},
     };
-    for (const Case& c : cases) {
-        test::ScopedClass failing(outside::clsid::kSqlFormatter, test::failing_formatter_class("Recusado", c.answered));
-        test::on_new_thread([&] {
-            Arguments arguments = c.arguments;
-            arguments.emplace_back("invntUsuario_Internet_ID", Variant::long_(1));
+    const std::vector<Variant> first_user{Variant::long_(1), Variant(1.0), Variant("1"),
+                                          object_holding(Variant::integer(1))};
+    const std::vector<Variant> other_users{
+        Variant::long_(2), Variant("um"), Variant(), Variant::null(), Variant(Array{0, {Variant::long_(1)}}),
+        Variant(true)};
+    for (std::size_t i = 0; i < cases.size() + other_users.size(); ++i) {
+        const Case& c = cases[i % cases.size()];
+        const bool trailer = i < cases.size();
+        ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Recusado", c.answered));
+        on_new_thread([&] {
+            Arguments arguments =
+                changed(c.arguments, {{kUser, trailer ? first_user[i % 4] : other_users[i - cases.size()]}});
             const Variant result = invoke(c.method, arguments, sql_server());
             EXPECT_TRUE(result == Variant(false) || result == Variant::integer(10)) << c.method;
             const bool item_method = c.method.ends_with("ITEM") || c.method.ends_with("Item");
+            const std::string unavailable(item_method ? kItemUnavailable : kOrderUnavailable);
             EXPECT_EQ(message,
-                      Variant(std::string(item_method ? kItemUnavailable : kOrderUnavailable) + " - TvrZOLT." +
-                              c.method + ". ( Recusado :  No Nº " + std::to_string(c.step) + ") " + c.statement))
-                << c.method << " " << c.answered;
+                      Variant(trailer ? unavailable + " - TvrZOLT." + c.method + ". ( Recusado :  No Nº " +
+                                            std::to_string(c.step) + ") " + c.statement
+                                      : unavailable))
+                << c.method << " " << c.answered << " " << i;
         });
     }
 }

@@ -28,9 +28,9 @@ TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
     };
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
-            Arguments arguments{{"InVntPedido_Item_ID", test.item_id},
-                                {"InVntPeca_ID", Variant::long_(test.part)},
-                                {"InVntPedido_ID", Variant::long_(test.order)}};
+            Arguments arguments{{kItem, test.item_id},
+                                {kPart, Variant::long_(test.part)},
+                                {kOrder, Variant::long_(test.order)}};
             const Lines sent = traced_texts([&] {
                 EXPECT_EQ(invoke("gVerifica_Duplicidade_PEDIDO_ITEM", arguments, kind), Variant(test.free));
             });
@@ -48,9 +48,10 @@ TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
 // SELECTs go to both dialects; the day runs from the date given to one day
 // later.
 TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
-    db->exec("INSERT INTO PEDIDO_ITEM VALUES (10, 3, 301, {ts '2030-05-05 08:00:00'}, 1, 510), "
-             "(11, 1, 303, {ts '2030-05-05 23:59:00'}, 1, 510), (12, 1, 301, {ts '2030-05-05 12:00:00'}, 1, 509), "
-             "(13, 2, 302, {ts '2030-05-05 00:00:00'}, 1, 510), (14, 1, 302, {ts '2030-05-06 00:00:00'}, 1, 510)");
+    db->exec(
+        "INSERT INTO PEDIDO_ITEM VALUES (10, 3, 301, {ts '2030-05-05 08:00:00'}, 1, 510), "
+        "(11, 1, 303, {ts '2030-05-05 23:59:00'}, 1, 510), (12, 1, 301, {ts '2030-05-05 12:00:00'}, 1, 509), "
+        "(13, 2, 302, {ts '2030-05-05 00:00:00'}, 1, 510), (14, 1, 302, {ts '2030-05-06 00:00:00'}, 1, 510)");
     const std::string count_query =
         " SELECT  Count(PEDIDO_ITEM.PEDIDO_ITEM_ID) As Contador  FROM  PEDIDO_ITEM , Pedido  WHERE "
         "Pedido_Item.Pedido_ID = Pedido.Pedido_ID  And Pedido_Item.Tab_Status_ID = 510  And "
@@ -72,8 +73,7 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
     };
     auto day_free = [&](const Variant& item_id, int order, const Variant& date, const Variant& kind) {
         return invoke("mVerifica_Dupli_Pedido_Item_Fornecedor",
-                      {{"InVntPedido_Item_ID", item_id}, {"InVntPedido_ID", Variant::long_(order)}, {"InVntData", date}},
-                      kind);
+                      {{kItem, item_id}, {kOrder, Variant::long_(order)}, {"InVntData", date}}, kind);
     };
     for (const Variant& kind : {oracle(), sql_server()}) {
         EXPECT_EQ(traced_texts([&] { day_free(Variant::long_(11), 1, day(2030, 5, 5), kind); }),
@@ -82,9 +82,10 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
         for (const Case& test : cases) {
             EXPECT_EQ(day_free(test.item_id, test.order, test.date, kind), Variant(test.confirmed == 0))
                 << test.order << " " << test.confirmed;
-            EXPECT_EQ(message, test.confirmed ? Variant("Existe(m) " + std::to_string(test.confirmed) +
-                                                        " peças(s) confirmada(s) para o fornecedor nesta data.")
-                                              : kAsPassed);
+            EXPECT_EQ(message, test.confirmed
+                                   ? Variant("Existe(m) " + std::to_string(test.confirmed) +
+                                             " peças(s) confirmada(s) para o fornecedor nesta data.")
+                                   : kAsPassed);
         }
     }
     EXPECT_EQ(traced_texts([&] { day_free(Variant(), 1, day(2030, 5, 5), oracle()); }).back(), count_query);
@@ -97,41 +98,40 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
 TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
     const std::string lock = "Item do pedido já confirmado. Não é possível a alteração dos dados.";
     const std::string today = automation::format(Variant(automation::now()), "dd/mm/yyyy");
-    const char *item = "InVntPedido_Item_ID", *order = "InVntPedido_ID", *date = "InVntData_Embarque",
-               *part = "InVntPeca_ID", *quantity = "InVntQtde_Pedida";
     struct Case {
         const char* flag;
         Arguments changes;  // made to a new item of order 1
         std::string message;
     };
-    // clang-format off
     const std::vector<Case> cases{
-        {"A", {{item, Variant()}, {order, Variant()}, {date, Variant()}}, "Informe o Item do Pedido."},
-        {"E", {{item, Variant("dois")}}, "Informe o Item do Pedido."},
-        {" E ", {{item, Variant::long_(2)}, {order, Variant()}, {date, Variant()}}, "as passed"},
-        {"e", {{item, Variant::long_(1)}, {order, Variant()}}, "Informe o pedido."},
-        {"I", {{order, Variant("x")}, {date, Variant()}, {part, Variant()}}, "Informe o pedido."},
-        {"I", {{date, day(2001, 1, 1)}, {part, Variant()}, {quantity, Variant()}},
+        {"A", {{kItem, Variant()}, {kOrder, Variant()}, {kShipping, Variant()}}, "Informe o Item do Pedido."},
+        {"E", {{kItem, "dois"}}, "Informe o Item do Pedido."},
+        {" E ", {{kItem, 2}, {kOrder, Variant()}, {kShipping, Variant()}}, "as passed"},
+        {"e", {{kItem, 1}, {kOrder, Variant()}}, "Informe o pedido."},
+        {"I", {{kOrder, "x"}, {kShipping, Variant()}, {kPart, Variant()}}, "Informe o pedido."},
+        {"I",
+         {{kShipping, day(2001, 1, 1)}, {kPart, Variant()}, {kQuantity, Variant()}},
          "O campo Data de Embarque não pode ser anterior a " + today + "."},
-        {"I", {{date, Variant("31/02/2030")}}, "O campo Data de Embarque não contém uma data válida."},
-        {"I", {{date, Variant::null()}}, "Informe o campo Data de Embarque."},
-        {"I", {{part, Variant::long_(0)}, {quantity, Variant()}}, "Informe o código da peça."},
-        {"I", {{quantity, Variant::long_(0)}, {part, Variant::long_(301)}},
-         "O campo Qtde deve ser maior ou igual a 1."},
-        {"I", {{part, Variant::long_(301)}, {date, day(2030, 1, 15)}}, "Já existe a peça no pedido informado."},
-        {"A", {{item, Variant::long_(2)}, {date, day(2030, 1, 15)}}, lock},
-        {"A", {{item, Variant::long_(4)}}, lock},
-        {"A", {{item, Variant::long_(999)}}, "Não foi encontrado o item do pedido informado."},
-        {"I", {{date, day(2030, 1, 15, 9)}}, "Existe(m) 1 peças(s) confirmada(s) para o fornecedor nesta data."},
-        {"a", {{item, Variant()}}, "as passed"},  // not an update: no item id needed
-        {"A", {{item, Variant::long_(1)}, {part, Variant::long_(301)}}, "as passed"},
+        {"I", {{kShipping, "31/02/2030"}}, "O campo Data de Embarque não contém uma data válida."},
+        {"I", {{kShipping, Variant::null()}}, "Informe o campo Data de Embarque."},
+        {"I", {{kPart, 0}, {kQuantity, Variant()}}, "Informe o código da peça."},
+        {"I", {{kQuantity, 0}, {kPart, 301}}, "O campo Qtde deve ser maior ou igual a 1."},
+        {"I", {{kPart, 301}, {kShipping, day(2030, 1, 15)}}, "Já existe a peça no pedido informado."},
+        {"A", {{kItem, 2}, {kShipping, day(2030, 1, 15)}}, lock},
+        {"A", {{kItem, 4}}, lock},
+        {"A", {{kItem, 999}}, "Não foi encontrado o item do pedido informado."},
+        {"I",
+         {{kShipping, day(2030, 1, 15, 9)}},
+         "Existe(m) 1 peças(s) confirmada(s) para o fornecedor nesta data."},
+        {"a", {{kItem, Variant()}}, "as passed"},  // not an update: no item id needed
+        {"A", {{kItem, 1}, {kPart, 301}}, "as passed"},
     };
-    // clang-format on
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
             Arguments arguments = changed(new_item(), test.changes);
-            arguments.emplace_back("InVntFlag_Acao", Variant(test.flag));
-            EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, kind), Variant(test.message == "as passed"))
+            arguments.emplace_back(kFlag, Variant(test.flag));
+            EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, kind),
+                      Variant(test.message == "as passed"))
                 << test.message;
             EXPECT_EQ(message, Variant(test.message));
         }
@@ -141,9 +141,11 @@ TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
 // A server date that cannot be read stops the validation with its message.
 TEST_P(Items, AServerDateFailureStopsBeforeTheShippingDate) {
     db->exec("DELETE FROM Infra_IDS");
-    Arguments arguments = changed(new_item(), {{"InVntData_Embarque", Variant("não é data")}});
-    arguments.emplace_back("InVntFlag_Acao", Variant("I"));
-    EXPECT_EQ(traced_texts([&] { EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, oracle()), Variant(false)); }),
+    Arguments arguments = changed(new_item(), {{kShipping, "não é data"}});
+    arguments.emplace_back(kFlag, Variant("I"));
+    EXPECT_EQ(traced_texts([&] {
+                  EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, oracle()), Variant(false));
+              }),
               Lines{"Select Sysdate as Data From Infra_IDS "});
     EXPECT_EQ(message, Variant("Erro na verificação da data atual."));
 }

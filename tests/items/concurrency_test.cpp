@@ -4,7 +4,6 @@
 #include <set>
 #include <thread>
 
-#include "component/exports.h"
 #include "tests/support/helpers.h"
 
 namespace zolt::test {
@@ -18,13 +17,7 @@ TEST_P(Items, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
     Lines failures;
     std::set<int32_t> keys;  // of orders and items alike, each negated for an item
     auto work = [&](int thread) {
-        com::IClassFactory* factory = nullptr;
-        component::_ZOLT* zolt = nullptr;
-        ASSERT_EQ(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
-                                    reinterpret_cast<void**>(&factory)),
-                  com::S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&zolt)), com::S_OK);
-        factory->Release();
+        component::_ZOLT* zolt = new_zolt();
         Variant connection(automation::ObjectPtr(db->connect())), user = Variant::long_(10 + thread);
         auto wrote = [&](com::HRESULT status, const Variant& result, const Variant& message, int32_t key) {
             std::lock_guard guard(lock);
@@ -39,8 +32,8 @@ TEST_P(Items, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
             Variant number("T" + std::to_string(thread) + "-" + std::to_string(round));
             Variant supplier = Variant::long_(101 + thread % 3), client = Variant::long_(201);
             Variant order_id, message, result;
-            status = zolt->gInclui_Campos_PEDIDO(state, number, supplier, order_id, user, connection, message, kind,
-                                                 client, result);
+            status = zolt->gInclui_Campos_PEDIDO(state, number, supplier, order_id, user, connection, message,
+                                                 kind, client, result);
             wrote(status, result, message, automation::to_long(order_id));
             for (int part : {301, 302}) {
                 Variant date = day(2031, 1 + thread, 10 + round), part_id = Variant::long_(part),
@@ -62,7 +55,8 @@ TEST_P(Items, ThreadsWithTheirOwnObjectsAndConnectionsLoseNothing) {
     EXPECT_EQ(keys.size(), std::size_t{kThreads * kRounds * 3});
     const std::string items = std::to_string(5 + kThreads * kRounds * 2);
     EXPECT_EQ(rows("SELECT COUNT(*) FROM PEDIDO_ITEM"), Lines{items});
-    EXPECT_EQ(rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), Lines{items});
+    EXPECT_EQ(rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"),
+              Lines{items});
     EXPECT_EQ(rows("SELECT COUNT(*) FROM Infra_Operacao"), Lines{std::to_string(kThreads * kRounds * 3)});
 }
 

@@ -7,20 +7,23 @@ namespace {
 const std::string kItemSelect =
     " SELECT  PEDIDO_ITEM.DATA_EMBARQUE ,  PEDIDO_ITEM.PECA_ID ,  PEDIDO_ITEM.PEDIDO_ID ,  "
     "PEDIDO_ITEM.PEDIDO_ITEM_ID ,  PEDIDO_ITEM.QTDE_PEDIDA ,  PEDIDO_ITEM.TAB_STATUS_ID ";
-const std::string kLiveItemsOfActiveParts = "  AND PEDIDO_ITEM.TAB_STATUS_ID IN ( 509 , 510 )  AND PECA.TAB_STATUS_ID = 1 ";
+const std::string kLiveItemsOfActiveParts =
+    "  AND PEDIDO_ITEM.TAB_STATUS_ID IN ( 509 , 510 )  AND PECA.TAB_STATUS_ID = 1 ";
 
 // Item 2 ships at 14:30 on its day: the date alone comes back. Missing items,
 // deleted ones (4) and those of an inactive part (5) are not found.
 TEST_P(Items, ItemQueryReadsOneLiveItemInBothDialects) {
     const std::vector<std::pair<Variant, std::string>> dialects{
         {sql_server(), "EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   2"},
-        {oracle(), kItemSelect + ",  PECA.COD_PECA  FROM  PEDIDO_ITEM , PECA  WHERE  PEDIDO_ITEM.PECA_ID = "
-                                 "PECA.PECA_ID  AND PEDIDO_ITEM.PEDIDO_ITEM_ID =  2" + kLiveItemsOfActiveParts}};
+        {oracle(), kItemSelect +
+                       ",  PECA.COD_PECA  FROM  PEDIDO_ITEM , PECA  WHERE  PEDIDO_ITEM.PECA_ID = "
+                       "PECA.PECA_ID  AND PEDIDO_ITEM.PEDIDO_ITEM_ID =  2" +
+                       kLiveItemsOfActiveParts}};
     for (const auto& [kind, statement] : dialects) {
         auto query = [&](int id) {
             Arguments arguments = unset({"OutVntData_Embarque", "OutVntPeca_ID", "OutVntPedido_ID",
                                          "OutVntQtde_Pedida", "OutVntCod_Peca"});
-            arguments.emplace_back("InVntPedido_Item_ID", Variant::long_(id));
+            arguments.emplace_back(kItem, Variant::long_(id));
             const Variant result = invoke("gConsulta_Campos_PEDIDO_ITEM", arguments, kind);
             return std::pair{result, outputs(arguments)};
         };
@@ -30,9 +33,10 @@ TEST_P(Items, ItemQueryReadsOneLiveItemInBothDialects) {
         }
         std::pair<Variant, std::vector<Variant>> answer;
         EXPECT_EQ(traced_texts([&] { answer = query(2); }), Lines{statement});
-        EXPECT_EQ(answer, std::pair(Variant::integer(0),
-                                    std::vector<Variant>{Variant("15/01/2030"), Variant::long_(302), Variant::long_(1),
-                                                         Variant::long_(50), Variant("PC-1002")}));
+        EXPECT_EQ(answer,
+                  std::pair(Variant::integer(0),
+                            std::vector<Variant>{Variant("15/01/2030"), Variant::long_(302),
+                                                 Variant::long_(1), Variant::long_(50), Variant("PC-1002")}));
         EXPECT_EQ(message, kAsPassed);
     }
 }
@@ -40,7 +44,7 @@ TEST_P(Items, ItemQueryReadsOneLiveItemInBothDialects) {
 // One SELECT whatever the kind; it finds items in any state, deleted ones too.
 TEST_P(Items, StatusQueryFindsItemsInAnyState) {
     auto status = [&](int id, const Variant& kind) {
-        Arguments arguments{{"InVntPedido_Item_ID", Variant::long_(id)}, {"OutVntTab_Status_ID", kAsPassed}};
+        Arguments arguments{{kItem, Variant::long_(id)}, {"OutVntTab_Status_ID", kAsPassed}};
         const Variant result = invoke("gConsulta_Status_PEDIDO_ITEM", arguments, kind);
         return std::pair{result, outputs(arguments).at(0)};
     };
@@ -60,18 +64,22 @@ TEST_P(Items, StatusQueryFindsItemsInAnyState) {
 // An order with nothing to list (a deleted order's, or no order) answers a
 // count of 0 and leaves the arrays.
 TEST_P(Items, ListsTheLiveItemsOfActivePartsAsParallelArrays) {
-    db->exec("INSERT INTO PEDIDO_ITEM VALUES (6, 1, 303, NULL, 1, 509), (7, 1, 303, {ts '2030-02-11 00:00:00'}, 1, 2)");
+    db->exec(
+        "INSERT INTO PEDIDO_ITEM VALUES (6, 1, 303, NULL, 1, 509), (7, 1, 303, {ts '2030-02-11 00:00:00'}, "
+        "1, 2)");
     const std::vector<std::pair<Variant, std::string>> dialects{
         {sql_server(), "EXEC SP_QBX_CON_LIS_PED_ITEM_OLT1   1"},
-        {oracle(), kItemSelect + ",  PECA.COD_PECA  FROM  PEDIDO_ITEM , PECA  WHERE  PEDIDO_ITEM.PECA_ID = "
-                                 "PECA.PECA_ID  AND PEDIDO_ITEM.PEDIDO_ID =  1" + kLiveItemsOfActiveParts}};
+        {oracle(), kItemSelect +
+                       ",  PECA.COD_PECA  FROM  PEDIDO_ITEM , PECA  WHERE  PEDIDO_ITEM.PECA_ID = "
+                       "PECA.PECA_ID  AND PEDIDO_ITEM.PEDIDO_ID =  1" +
+                       kLiveItemsOfActiveParts}};
     auto array = [](std::vector<Variant> items) { return Variant(automation::Array{0, std::move(items)}); };
     for (const auto& [kind, statement] : dialects) {
         auto list = [&](int order) {
             Arguments arguments = unset({"OutArrVntData_Embarque", "OutArrVntPeca_ID", "OutArrVntPedido_ID",
-                                         "OutArrVntPedido_Item_ID", "OutArrVntQtde_Pedida", "OutArrVntCod_Peca",
-                                         "OutVntTam_Arr_Resposta"});
-            arguments.emplace_back("InVntPedido_ID", Variant::long_(order));
+                                         "OutArrVntPedido_Item_ID", "OutArrVntQtde_Pedida",
+                                         "OutArrVntCod_Peca", "OutVntTam_Arr_Resposta"});
+            arguments.emplace_back(kOrder, Variant::long_(order));
             EXPECT_EQ(invoke("gConsulta_Campos_LIS_PEDIDO_ITEM", arguments, kind), Variant::integer(0));
             EXPECT_EQ(message, kAsPassed);
             return outputs(arguments);
@@ -83,12 +91,12 @@ TEST_P(Items, ListsTheLiveItemsOfActivePartsAsParallelArrays) {
         std::vector<Variant> answer;
         EXPECT_EQ(traced_texts([&] { answer = list(1); }), Lines{statement});
         const Variant one = Variant::long_(1);
-        EXPECT_EQ(answer,
-                  (std::vector<Variant>{array({Variant("15/01/2030"), Variant("15/01/2030"), Variant("")}),
-                                        array({Variant::long_(301), Variant::long_(302), Variant::long_(303)}),
-                                        array({one, one, one}), array({one, Variant::long_(2), Variant::long_(6)}),
-                                        array({Variant::long_(100), Variant::long_(50), one}),
-                                        array(std::vector<Variant>(3, Variant::long_(0))), Variant::long_(3)}));
+        EXPECT_EQ(answer, (std::vector<Variant>{
+                              array({Variant("15/01/2030"), Variant("15/01/2030"), Variant("")}),
+                              array({Variant::long_(301), Variant::long_(302), Variant::long_(303)}),
+                              array({one, one, one}), array({one, Variant::long_(2), Variant::long_(6)}),
+                              array({Variant::long_(100), Variant::long_(50), one}),
+                              array(std::vector<Variant>(3, Variant::long_(0))), Variant::long_(3)}));
     }
 }
 

@@ -13,8 +13,9 @@ TEST_P(Items, AProcedureThatRefusesLeavesTheMessage) {
     EXPECT_EQ(invoke("gInclui_Campos_PEDIDO_ITEM", arguments, sql_server()), Variant::integer(10));
     EXPECT_EQ(message, kAsPassed);
     EXPECT_EQ(outputs(arguments), std::vector<Variant>{kAsPassed});
-    const std::string sixth = "SELECT PEDIDO_ID, PECA_ID, QTDE_PEDIDA, TAB_STATUS_ID, DATA_EMBARQUE FROM PEDIDO_ITEM "
-                              "WHERE PEDIDO_ITEM_ID = 6";
+    const std::string sixth =
+        "SELECT PEDIDO_ID, PECA_ID, QTDE_PEDIDA, TAB_STATUS_ID, DATA_EMBARQUE FROM PEDIDO_ITEM "
+        "WHERE PEDIDO_ITEM_ID = 6";
     EXPECT_EQ(rows(sixth), Lines{});
     EXPECT_EQ(operations(), Lines{});
 
@@ -29,17 +30,19 @@ TEST_P(Items, AProcedureThatRefusesLeavesTheMessage) {
 // emulation's with its own statement as far as it was built.
 TEST_P(Items, ErrorsCarryTheirTrailersForTheFirstUser) {
     db->inject(TestDatabase::Mishap::Refuse, "PEDIDO_ITEM");
-    const std::string insertion = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 1";
+    const std::string insertion =
+        "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', 303, 1, 40, 1, 1";
     user = Variant::long_(1);
     EXPECT_EQ(invoke("gInclui_Campos_PEDIDO_ITEM", new_item(), sql_server()), Variant::integer(10));
-    EXPECT_EQ(message.text(), std::string(component::kItemUnavailable) + " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( " +
-                                  db->error_of(insertion) + " :  No Nº 120) " + insertion);
+    EXPECT_EQ(message.text(), std::string(component::kItemUnavailable) +
+                                  " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( " + db->error_of(insertion) +
+                                  " :  No Nº 120) " + insertion);
     EXPECT_EQ(last_key("PEDIDO_ITEM_ID"), "5");
 
     // The formatter refuses the part, after the validation's three literals.
     ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Recusado", 3));
     on_new_thread([&] {
-        Arguments update = changed(new_item(), {{"InVntPedido_Item_ID", Variant::long_(1)}});
+        Arguments update = changed(new_item(), {{kItem, 1}});
         EXPECT_EQ(invoke("gAltera_Campos_PEDIDO_ITEM", update, oracle()), Variant::integer(10));
         EXPECT_EQ(message.text(), std::string(component::kOracleUnavailable) +
                                       " - mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1 (Recusado :  No Nº 30) UPDATE "

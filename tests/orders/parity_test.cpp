@@ -21,44 +21,44 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
         Arguments arguments;
         int16_t result;
     };
-    const std::string orders_behind = "UPDATE Infra_Chave SET ULTIMO_VALOR = 3 WHERE NOME_COLUNA = 'PEDIDO_ID'";
-    const std::string items_behind = "UPDATE Infra_Chave SET ULTIMO_VALOR = 5 WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'";
-    const Arguments new_order{{"InVntTab_Status_ID", Variant::long_(1)},
-                              {"InVntNum_Pedido_Externo", Variant("PRG-0010")},
-                              {"InVntFornecedor_ID", Variant::long_(103)},
-                              {"InVntCliente_ID", Variant::long_(201)}};
-    const Arguments new_item{{"InVntData_Embarque", day(2030, 3, 11)}, {"InVntPeca_ID", Variant::long_(303)},
-                             {"InVntPedido_ID", Variant::long_(1)}, {"InVntQtde_Pedida", Variant::long_(40)}};
+    const std::string orders_behind =
+        "UPDATE Infra_Chave SET ULTIMO_VALOR = 3 WHERE NOME_COLUNA = 'PEDIDO_ID'";
+    const std::string items_behind =
+        "UPDATE Infra_Chave SET ULTIMO_VALOR = 5 WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'";
+    const Arguments new_order{{kStatus, 1}, {kNumber, "PRG-0010"}, {kSupplier, 103}, {kClient, 201}};
+    const Arguments new_item{{kShipping, day(2030, 3, 11)}, {kPart, 303}, {kOrder, 1}, {kQuantity, 40}};
     Arguments without_user = new_order;
-    without_user.emplace_back("invntUsuario_Internet_ID", Variant());
+    without_user.emplace_back(kUser, Variant());
     const std::vector<Call> calls{
-        {"", "gInclui_Campos_PEDIDO",
-         {{"InVntTab_Status_ID", Variant()}, {"InVntNum_Pedido_Externo", Variant("PRG-'9")},
-          {"InVntFornecedor_ID", Variant(102.5)}, {"InVntCliente_ID", Variant::long_(202)}}, 0},
+        {"",
+         "gInclui_Campos_PEDIDO",
+         {{kStatus, Variant()}, {kNumber, "PRG-'9"}, {kSupplier, 102.5}, {kClient, 202}},
+         0},
         {orders_behind, "gInclui_Campos_PEDIDO", new_order, 10},
         {"", "gInclui_Campos_PEDIDO", new_order, 0},
         {"", "gInclui_Campos_PEDIDO", without_user, 10},
-        {"", "gAltera_Campos_PEDIDO",
-         {{"InVntPedido_ID", Variant::long_(99)}, {"InVntTab_Status_ID", Variant(2.5)},
-          {"InVntNum_Pedido_Externo", Variant("PRG-0099")}, {"InVntFornecedor_ID", Variant::long_(101)},
-          {"InVntCliente_ID", Variant::long_(201)}}, 0},
-        {"", "gAltera_Campos_PEDIDO",
-         {{"InVntPedido_ID", Variant("3")}, {"InVntNum_Pedido_Externo", Variant("PRG-0003")},
-          {"InVntFornecedor_ID", Variant(101.5)}, {"InVntCliente_ID", Variant::long_(202)},
-          {"invntUsuario_Internet_ID", Variant()}}, 0},
-        {"", "gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant(2.5)}}, 0},
-        {"", "gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant::long_(98)}}, 0},
-        {"", "gInclui_Campos_PEDIDO_ITEM",
-         {{"InVntData_Embarque", day(2030, 3, 10, 10, 30)}, {"InVntPeca_ID", Variant(302.5)},
-          {"InVntPedido_ID", Variant("1.5")}, {"InVntQtde_Pedida", Variant(2.5)}}, 0},
+        {"",
+         "gAltera_Campos_PEDIDO",
+         {{kOrder, 99}, {kStatus, 2.5}, {kNumber, "PRG-0099"}, {kSupplier, 101}, {kClient, 201}},
+         0},
+        {"",
+         "gAltera_Campos_PEDIDO",
+         {{kOrder, "3"}, {kNumber, "PRG-0003"}, {kSupplier, 101.5}, {kClient, 202}, {kUser, Variant()}},
+         0},
+        {"", "gExclui_Campos_PEDIDO", {{kOrder, 2.5}}, 0},
+        {"", "gExclui_Campos_PEDIDO", {{kOrder, 98}}, 0},
+        {"",
+         "gInclui_Campos_PEDIDO_ITEM",
+         {{kShipping, day(2030, 3, 10, 10, 30)}, {kPart, 302.5}, {kOrder, "1.5"}, {kQuantity, 2.5}},
+         0},
         {items_behind, "gInclui_Campos_PEDIDO_ITEM", new_item, 10},
         {"", "gInclui_Campos_PEDIDO_ITEM", new_item, 0},
-        {"", "gAltera_Campos_PEDIDO_ITEM",
-         {{"InVntPedido_Item_ID", Variant::long_(7)}, {"InVntData_Embarque", day(2030, 3, 12, 15, 45)},
-          {"InVntPeca_ID", Variant::long_(303)}, {"InVntPedido_ID", Variant::long_(1)},
-          {"InVntQtde_Pedida", Variant(7.5)}}, 0},
-        {"", "gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant::long_(97)}}, 0},
-        {"", "gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant(1.5)}}, 0},
+        {"",
+         "gAltera_Campos_PEDIDO_ITEM",
+         {{kItem, 7}, {kShipping, day(2030, 3, 12, 15, 45)}, {kPart, 303}, {kOrder, 1}, {kQuantity, 7.5}},
+         0},
+        {"", "gExclui_Campos_PEDIDO_ITEM", {{kItem, 97}}, 0},
+        {"", "gExclui_Campos_PEDIDO_ITEM", {{kItem, 1.5}}, 0},
     };
 
     const std::vector<std::pair<Variant, const TestDatabase*>> dialects{
@@ -76,12 +76,13 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
 
     // Compared as values, so that a number stored as REAL where an INTEGER
     // belongs shows.
-    for (const std::string sql : {"SELECT PEDIDO_ID, EMPRESA_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID "
-                                  "FROM PEDIDO ORDER BY PEDIDO_ID",
-                                  "SELECT * FROM PEDIDO_ITEM ORDER BY PEDIDO_ITEM_ID",
-                                  "SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA",
-                                  "SELECT OPERACAO_ID, ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao "
-                                  "ORDER BY OPERACAO_ID"})
+    for (const std::string sql :
+         {"SELECT PEDIDO_ID, EMPRESA_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO, FORNECEDOR_ID "
+          "FROM PEDIDO ORDER BY PEDIDO_ID",
+          "SELECT * FROM PEDIDO_ITEM ORDER BY PEDIDO_ITEM_ID",
+          "SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA",
+          "SELECT OPERACAO_ID, ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao "
+          "ORDER BY OPERACAO_ID"})
         EXPECT_EQ(inline_db.rows(sql), procedures_db.rows(sql)) << sql;
 
     // What the calls left, the same in both.
@@ -91,11 +92,13 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
     EXPECT_EQ(rows("SELECT * FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 2 OR PEDIDO_ITEM_ID >= 6 ORDER BY 1"),
               (Lines{"2|1|302|15/01/2030 14:30:00|50|2", "6|2|302|10/03/2030 10:30:00|2|509",
                      "7|1|303|12/03/2030 15:45:00|8|509"}));
-    EXPECT_EQ(rows("SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA"), (Lines{"PEDIDO_ID|5", "PEDIDO_ITEM_ID|7"}));
-    EXPECT_EQ(operations(),
-              (Lines{"172|1|7|4", "172|1|7|5", "172|2|7|99", "172|2|0|3", "260|1|7|6", "260|1|7|7", "260|2|7|7"}));
-    EXPECT_EQ(procedures_db.row_texts("SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY 1"),
-              (Lines{"3|201", "4|NULL", "5|NULL"}));
+    EXPECT_EQ(rows("SELECT * FROM Infra_Chave ORDER BY NOME_COLUNA"),
+              (Lines{"PEDIDO_ID|5", "PEDIDO_ITEM_ID|7"}));
+    EXPECT_EQ(operations(), (Lines{"172|1|7|4", "172|1|7|5", "172|2|7|99", "172|2|0|3", "260|1|7|6",
+                                   "260|1|7|7", "260|2|7|7"}));
+    EXPECT_EQ(
+        procedures_db.row_texts("SELECT PEDIDO_ID, Cliente_ID FROM PEDIDO WHERE PEDIDO_ID >= 3 ORDER BY 1"),
+        (Lines{"3|201", "4|NULL", "5|NULL"}));
 }
 
 }  // namespace

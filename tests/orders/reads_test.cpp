@@ -13,32 +13,34 @@ const std::string kDuplicate = "Já existe um pedido para este fornecedor com o 
 // client at all.
 TEST_P(Orders, ReadsALiveOrderInBothDialects) {
     db->exec("INSERT INTO PESSOA VALUES (104, NULL, 'F')");
-    db->exec("INSERT INTO PEDIDO VALUES (10, 1, 1, NULL, 104, 202), (11, 1, 1, 'SEM-CLI', 101, 999), "
-             "(12, 1, 1, 'SEM-FORN', 999, 201)");
+    db->exec(
+        "INSERT INTO PEDIDO VALUES (10, 1, 1, NULL, 104, 202), (11, 1, 1, 'SEM-CLI', 101, 999), "
+        "(12, 1, 1, 'SEM-FORN', 999, 201)");
     const std::vector<std::pair<Variant, std::string>> dialects{
         {oracle(),
          " SELECT  PEDIDO.PEDIDO_ID ,  PEDIDO.NUM_PEDIDO_EXTERNO ,  PEDIDO.FORNECEDOR_ID,  "
          "VFornecedor.Nome_Fantasia as Fornecedor,  VCliente.Nome_Fantasia as Cliente,  Pedido.Cliente_ID  "
          "FROM  PEDIDO , VFornecedor, VCliente  WHERE  Pedido.Fornecedor_ID = VFornecedor.Fornecedor_ID  "
-         "And Pedido.Cliente_ID = VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  AND PEDIDO.TAB_STATUS_ID = 1 "},
+         "And Pedido.Cliente_ID = VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  AND PEDIDO.TAB_STATUS_ID = "
+         "1 "},
         {sql_server(), "EXEC SP_QBX_CON_PEDIDO_OLT1   1"}};
     for (const auto& [kind, statement] : dialects) {
         auto query = [&](int id) {
-            Arguments arguments = unset({"OutVntNum_Pedido_Externo", "OutVntFornecedor_ID", "OutVntFornecedor",
-                                         "OutVntCliente_ID", "OutVntCliente"});
-            arguments.emplace_back("InVntPedido_ID", Variant::long_(id));
+            Arguments arguments = unset({"OutVntNum_Pedido_Externo", "OutVntFornecedor_ID",
+                                         "OutVntFornecedor", "OutVntCliente_ID", "OutVntCliente"});
+            arguments.emplace_back(kOrder, Variant::long_(id));
             const Variant result = invoke("gConsulta_Campos_PEDIDO", arguments, kind);
             return std::pair{result, outputs(arguments)};
         };
         std::pair<Variant, std::vector<Variant>> answer;
         EXPECT_EQ(traced([&] { answer = query(1); }), (std::vector<ado::TraceEntry>{{statement, false}}));
         EXPECT_EQ(answer.first, Variant::integer(0));
-        EXPECT_EQ(answer.second, (std::vector<Variant>{Variant("PRG-0001"), Variant::long_(101),
-                                                       Variant("Metalúrgica Alfa"), Variant::long_(201),
-                                                       Variant("Planta Curitiba")}));
-        EXPECT_EQ(query(10), std::pair(Variant::integer(0), std::vector<Variant>{Variant(""), Variant::long_(104),
-                                                                                  Variant(""), Variant::long_(202),
-                                                                                  Variant("Planta Betim")}));
+        EXPECT_EQ(answer.second,
+                  (std::vector<Variant>{Variant("PRG-0001"), Variant::long_(101), Variant("Metalúrgica Alfa"),
+                                        Variant::long_(201), Variant("Planta Curitiba")}));
+        EXPECT_EQ(query(10), std::pair(Variant::integer(0),
+                                       std::vector<Variant>{Variant(""), Variant::long_(104), Variant(""),
+                                                            Variant::long_(202), Variant("Planta Betim")}));
         EXPECT_EQ(message, kAsPassed);
         EXPECT_EQ(query(11).first, Variant::integer(kind == oracle() ? 10 : 0));
         for (int id : {99, 3, 12}) {
@@ -71,7 +73,8 @@ TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
          count + "'PRG-0001' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ", false},
         {oracle(), Variant::long_(1), "O'Brien", 101,
          count + "'O''Brien' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  1 ", true},
-        {sql_server(), Variant(), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, NULL", false},
+        {sql_server(), Variant(), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, NULL",
+         false},
         {sql_server(), Variant::long_(0), "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0",
          true},
         {sql_server(), Variant::long_(1), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 1",
@@ -80,9 +83,8 @@ TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
          false},
     };
     for (const auto& c : cases) {
-        Arguments arguments{{"InVntPedido_ID", c.id},
-                            {"InVntNum_Pedido_Externo", Variant(c.number)},
-                            {"InVntFornecedor_ID", Variant::long_(c.supplier)}};
+        Arguments arguments{
+            {kOrder, c.id}, {kNumber, Variant(c.number)}, {kSupplier, Variant::long_(c.supplier)}};
         Variant unique;
         EXPECT_EQ(traced([&] { unique = invoke("gVerifica_Duplicidade_PEDIDO", arguments, c.kind); }),
                   (std::vector<ado::TraceEntry>{{c.statement, false}}));
@@ -111,22 +113,19 @@ TEST_P(Orders, TheFirstRefusedFieldDecides) {
         {Variant::null(), Variant(), Variant("   "), supplier, client, "Informe o campo N.º Programação.", 0},
         {Variant("I"), Variant(), Variant(std::string(21, 'N')), Variant(), Variant(),
          "O campo N.º Programação deve ter no máximo 20 caracteres.", 0},
-        {Variant("I"), Variant(), Variant(std::string(20, 'N')), Variant("abc"), client, "Informe o fornecedor.",
-         0},
+        {Variant("I"), Variant(), Variant(std::string(20, 'N')), Variant("abc"), client,
+         "Informe o fornecedor.", 0},
         {Variant("I"), Variant(), number, supplier, Variant::long_(0), "Informe a planta.", 0},
         {Variant("A"), Variant::long_(2), Variant("PRG-0001"), supplier, client, kDuplicate, 1},
     };
     for (const Variant& kind : {oracle(), sql_server()}) {
         for (const auto& c : cases) {
-            Arguments arguments{{"InVntFlag_Acao", c.flag},
-                                {"InVntPedido_ID", c.id},
-                                {"InVntNum_Pedido_Externo", c.number},
-                                {"InVntFornecedor_ID", c.supplier},
-                                {"InVntCliente_ID", c.client},
-                                {"OutVntPedido_ID", kAsPassed}};
+            Arguments arguments{{kFlag, c.flag},         {kOrder, c.id},      {kNumber, c.number},
+                                {kSupplier, c.supplier}, {kClient, c.client}, {"OutVntPedido_ID", kAsPassed}};
             Variant valid;
-            EXPECT_EQ(traced_texts([&] { valid = invoke("mConsiste_Campos_Pedido", arguments, kind); }).size(),
-                      c.reads)
+            EXPECT_EQ(
+                traced_texts([&] { valid = invoke("mConsiste_Campos_Pedido", arguments, kind); }).size(),
+                c.reads)
                 << c.message;
             EXPECT_EQ(valid, Variant(c.message.empty())) << c.message;
             EXPECT_EQ(message, c.message.empty() ? kAsPassed : Variant(c.message)) << c.message;

@@ -14,24 +14,25 @@ struct Write {
 };
 std::vector<Write> every_write() {
     const Variant status = Variant::long_(5), client = Variant::long_(202);
-    return {{"gInclui_Campos_PEDIDO",
-             {{"InVntTab_Status_ID", status}, {"InVntNum_Pedido_Externo", Variant("PRG-'100")},
-              {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", client},
-              {"OutVntPedido_ID", kAsPassed}}},
-            {"gAltera_Campos_PEDIDO",
-             {{"InVntPedido_ID", Variant::long_(3)}, {"InVntTab_Status_ID", status},
-              {"InVntNum_Pedido_Externo", Variant("PRG-0101")}, {"InVntFornecedor_ID", Variant::long_(102)},
-              {"InVntCliente_ID", client}}},
-            {"gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant::long_(2)}}},
-            {"gInclui_Campos_PEDIDO_ITEM",
-             {{"InVntData_Embarque", day(2030, 3, 10)}, {"InVntPeca_ID", Variant::long_(303)},
-              {"InVntPedido_ID", Variant::long_(1)}, {"InVntQtde_Pedida", Variant::long_(40)},
-              {"OutVntPedido_Item_ID", kAsPassed}}},
-            {"gAltera_Campos_PEDIDO_ITEM",
-             {{"InVntPedido_Item_ID", Variant::long_(6)}, {"InVntData_Embarque", day(2030, 3, 11, 15, 45)},
-              {"InVntPeca_ID", Variant::long_(303)}, {"InVntPedido_ID", Variant::long_(1)},
-              {"InVntQtde_Pedida", Variant("45")}}},
-            {"gExclui_Campos_PEDIDO_ITEM", {{"InVntPedido_Item_ID", Variant::long_(2)}}}};
+    return {
+        {"gInclui_Campos_PEDIDO",
+         {{kStatus, status},
+          {kNumber, "PRG-'100"},
+          {kSupplier, 103},
+          {kClient, client},
+          {"OutVntPedido_ID", kAsPassed}}},
+        {"gAltera_Campos_PEDIDO",
+         {{kOrder, 3}, {kStatus, status}, {kNumber, "PRG-0101"}, {kSupplier, 102}, {kClient, client}}},
+        {"gExclui_Campos_PEDIDO", {{kOrder, 2}}},
+        {"gInclui_Campos_PEDIDO_ITEM",
+         {{kShipping, day(2030, 3, 10)},
+          {kPart, 303},
+          {kOrder, 1},
+          {kQuantity, 40},
+          {"OutVntPedido_Item_ID", kAsPassed}}},
+        {"gAltera_Campos_PEDIDO_ITEM",
+         {{kItem, 6}, {kShipping, day(2030, 3, 11, 15, 45)}, {kPart, 303}, {kOrder, 1}, {kQuantity, "45"}}},
+        {"gExclui_Campos_PEDIDO_ITEM", {{kItem, 2}}}};
 }
 
 // Each dialect on a database of its own. The statements after the
@@ -45,7 +46,8 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
     using Entries = std::vector<ado::TraceEntry>;
     const std::vector<std::size_t> validation_reads{1, 1, 0, 4, 5, 0};
     const std::vector<Entries> inline_texts{
-        {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
+        {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  "
+          "FORNECEDOR_ID ,  "
           "Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
           true},
          {"Select 0 Retorno, '' Msg_Ret, 4 Pedido_ID From Infra_IDS ", false}},
@@ -55,11 +57,13 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
          {"Select 0 Retorno, '' Msg_Ret, 3 Pedido_ID From Infra_IDS ", false}},
         {{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
          {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
-        {{" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  QTDE_PEDIDA ,  "
+        {{" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  "
+          "QTDE_PEDIDA ,  "
           "TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   40 ,   509 ) ",
           true},
          {" SELECT  6 PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
-        {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 15:45:00'} ,  PECA_ID =  303 ,  PEDIDO_ID =  1 "
+        {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 15:45:00'} ,  PECA_ID =  303 ,  "
+          "PEDIDO_ID =  1 "
           ",  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 6 ",
           true},
          {"Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS ", false}},
@@ -73,13 +77,15 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
         "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   6, '2030-03-11T15:45:00', 303, 1, 45, 1, 7",
         "EXEC SP_QBX_EXC_PEDIDO_ITEM_OLT1   2, 7"};
     const std::string keys_connection = db->connection_string();
-    for (const auto& [kind, database] : {std::pair{oracle(), db.get()}, {sql_server(), procedures_db.get()}}) {
+    for (const auto& [kind, database] :
+         {std::pair{oracle(), db.get()}, {sql_server(), procedures_db.get()}}) {
         connection = Variant(automation::ObjectPtr(database->connect()));
         database->exec("UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 510 WHERE PEDIDO_ITEM_ID = 2");
         const std::vector<Write> writes = every_write();
         for (std::size_t i = 0; i < writes.size(); ++i) {
             Arguments arguments = writes[i].arguments;
-            Entries sent = traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind), Variant::integer(0)); });
+            Entries sent =
+                traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind), Variant::integer(0)); });
             sent.erase(sent.begin(), sent.begin() + std::min(validation_reads[i], sent.size()));
             EXPECT_EQ(sent, (kind == oracle() ? inline_texts[i] : Entries{{procedure_texts[i], false}}))
                 << writes[i].method;
@@ -102,10 +108,12 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
 TEST_P(Orders, InlineAnswersWithoutARow) {
     db->inject(TestDatabase::Mishap::EmptyAnswers, "PEDIDO");
     db->inject(TestDatabase::Mishap::EmptyAnswers, "PEDIDO_ITEM");
-    const std::vector<std::string> messages{
-        "Erro na inclusão do pedido.",         "Erro na alteração do pedido.",
-        "Erro na exclusão do pedido.",         "Erro na inclusão do item no pedido.",
-        "Erro na alteração dos itens do pedido.", "Erro na exclusão do item do pedido."};
+    const std::vector<std::string> messages{"Erro na inclusão do pedido.",
+                                            "Erro na alteração do pedido.",
+                                            "Erro na exclusão do pedido.",
+                                            "Erro na inclusão do item no pedido.",
+                                            "Erro na alteração dos itens do pedido.",
+                                            "Erro na exclusão do item do pedido."};
     const std::vector<Write> writes = every_write();
     for (std::size_t i = 0; i < writes.size(); ++i) {
         db->exec("DELETE FROM Infra_IDS");
@@ -116,9 +124,11 @@ TEST_P(Orders, InlineAnswersWithoutARow) {
         for (const Variant& output : outputs(arguments))
             EXPECT_EQ(output, kAsPassed) << writes[i].method;
     }
-    EXPECT_EQ(rows("SELECT PEDIDO_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID >= 2 ORDER BY 1"),
+    EXPECT_EQ(rows("SELECT PEDIDO_ID, TAB_STATUS_ID, NUM_PEDIDO_EXTERNO FROM PEDIDO WHERE PEDIDO_ID >= 2 "
+                   "ORDER BY 1"),
               (Lines{"2|2|PRG-0002", "3|1|PRG-0101", "4|1|PRG-'100"}));
-    EXPECT_EQ(rows("SELECT PEDIDO_ITEM_ID, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID IN (2, 6)"),
+    EXPECT_EQ(rows("SELECT PEDIDO_ITEM_ID, QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID "
+                   "IN (2, 6)"),
               (Lines{"2|50|2", "6|45|509"}));
 }
 
@@ -126,14 +136,11 @@ TEST_P(Orders, InlineAnswersWithoutARow) {
 TEST_P(Orders, ARefusedValidationWritesNothing) {
     ScriptedKeys keys;
     for (const Variant& kind : {oracle(), sql_server()}) {
-        Arguments duplicate{{"InVntNum_Pedido_Externo", Variant("PRG-0001")},
-                            {"InVntFornecedor_ID", Variant::long_(101)},
-                            {"InVntCliente_ID", Variant::long_(201)}};
+        Arguments duplicate{{kNumber, "PRG-0001"}, {kSupplier, 101}, {kClient, 201}};
         EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", duplicate, kind), Variant::integer(10));
         EXPECT_EQ(message, Variant("Já existe um pedido para este fornecedor com o número informado."));
         EXPECT_EQ(traced_texts([&] {
-                      EXPECT_EQ(invoke("gExclui_Campos_PEDIDO", {{"InVntPedido_ID", Variant::long_(0)}}, kind),
-                                Variant::integer(10));
+                      EXPECT_EQ(invoke("gExclui_Campos_PEDIDO", {{kOrder, 0}}, kind), Variant::integer(10));
                   }),
                   Lines{});
         EXPECT_EQ(message, Variant("Informe o pedido."));
@@ -167,7 +174,8 @@ TEST_P(Orders, RefusalsOfTheKeyGenerator) {
     }
     EXPECT_EQ(rows("SELECT * FROM PEDIDO WHERE PEDIDO_ID IN (3, 4) ORDER BY 1"),
               (Lines{"3|1|1|PRG-0101|102|202", "4|1|1|PRG-'100|103|202"}));
-    EXPECT_EQ(rows("SELECT QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"), Lines{"45|509"});
+    EXPECT_EQ(rows("SELECT QTDE_PEDIDA, TAB_STATUS_ID FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID = 6"),
+              Lines{"45|509"});
     EXPECT_TRUE(operations().empty());
 }
 
@@ -176,19 +184,21 @@ TEST_P(Orders, RefusalsOfTheKeyGenerator) {
 TEST_P(Orders, TheEmulationsTrailer) {
     db->exec("UPDATE Infra_Chave SET ULTIMO_VALOR = 0 WHERE NOME_COLUNA = 'PEDIDO_ID'");
     const std::string colliding =
-        " INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  FORNECEDOR_ID ,  "
+        " INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  "
+        "FORNECEDOR_ID ,  "
         "Cliente_ID )  VALUES  (  1 ,  1 ,   1 ,   'PRG-0100' ,   103 ,   202 ) ";
     for (const int user_id : {1, 2}) {
-        Arguments arguments{{"InVntNum_Pedido_Externo", Variant("PRG-0100")},
-                            {"InVntFornecedor_ID", Variant::long_(103)},
-                            {"InVntCliente_ID", Variant::long_(202)},
+        Arguments arguments{{kNumber, "PRG-0100"},
+                            {kSupplier, 103},
+                            {kClient, 202},
                             {"OutVntPedido_ID", kAsPassed},
-                            {"invntUsuario_Internet_ID", Variant::long_(user_id)}};
+                            {kUser, Variant::long_(user_id)}};
         EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", arguments, oracle()), Variant::integer(10));
-        EXPECT_EQ(message.text(), std::string(component::kOracleUnavailable) +
-                                      (user_id == 1 ? " - mTrataSP_QBX_INC_PEDIDO_OLT1 (" + db->error_of(colliding) +
-                                                          " :  No Nº 110)" + colliding
-                                                    : ""));
+        EXPECT_EQ(message.text(),
+                  std::string(component::kOracleUnavailable) +
+                      (user_id == 1 ? " - mTrataSP_QBX_INC_PEDIDO_OLT1 (" + db->error_of(colliding) +
+                                          " :  No Nº 110)" + colliding
+                                    : ""));
         EXPECT_EQ(outputs(arguments), std::vector<Variant>{kAsPassed});
     }
     EXPECT_EQ(rows("SELECT * FROM PEDIDO WHERE PEDIDO_ID = 1"), Lines{"1|1|1|PRG-0001|101|201"});

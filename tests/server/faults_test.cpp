@@ -72,10 +72,12 @@ TEST_F(ServerFaults, RefusalsOfTheDriverAndTheServer) {
         EXPECT_FALSE(answer.result);
         EXPECT_EQ(answer.message.find(password), std::string::npos);
     }
-    for (const char* words : {"connection to server at \"127.0.0.1\", port", "password authentication failed"})
+    for (const char* words :
+         {"connection to server at \"127.0.0.1\", port", "password authentication failed"})
         EXPECT_NE(refused.words.find(words), std::string::npos) << refused.message;
-    EXPECT_NE(no_driver.words.find("[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found"),
-              std::string::npos)
+    EXPECT_NE(
+        no_driver.words.find("[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found"),
+        std::string::npos)
         << no_driver.message;
 
     db->exec("DROP VIEW Infra_IDS");
@@ -98,15 +100,16 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
     EXPECT_NE(stopped.words.find("127.0.0.1"), std::string::npos) << stopped.message;
 
     auto insert_order = [&](const char* number) {
-        Arguments arguments{{"InVntTab_Status_ID", Variant::long_(1)}, {"InVntNum_Pedido_Externo", Variant(number)},
-                            {"InVntFornecedor_ID", Variant::long_(103)}, {"InVntCliente_ID", Variant::long_(201)}};
-        EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", arguments, oracle()), Variant::integer(0)) << message.text();
+        Arguments arguments{{kStatus, 1}, {kNumber, Variant(number)}, {kSupplier, 103}, {kClient, 201}};
+        EXPECT_EQ(invoke("gInclui_Campos_PEDIDO", arguments, oracle()), Variant::integer(0))
+            << message.text();
     };
     insert_order("PRG-0100");
     control_server("restart -m fast");
     EXPECT_TRUE(server_date(connection).result);
     insert_order("PRG-0101");
-    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'PRG-01%'"), Variant::long_(2));
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO LIKE 'PRG-01%'"),
+              Variant::long_(2));
 
     // Backends ended from another connection a moment after their last use:
     // the server's hang-up is seen, and the next call succeeds at once.
@@ -125,15 +128,17 @@ TEST_F(ServerFaults, StatementHeldUpByALock) {
     auto locker = db->connect();
     locker->session().execute("BEGIN; LOCK TABLE Infra_IDS_Linha IN ACCESS EXCLUSIVE MODE");
 
-    const Answer timed_out = server_date(Variant(
-        automation::ObjectPtr(std::make_shared<ado::Connection>(db->connection_string() + ";Command Timeout=1"))));
-    EXPECT_EQ(timed_out.message,
-              failure("ERROR: canceling statement due to statement timeout; Error while executing the query"));
+    const Answer timed_out = server_date(Variant(automation::ObjectPtr(
+        std::make_shared<ado::Connection>(db->connection_string() + ";Command Timeout=1"))));
+    EXPECT_EQ(
+        timed_out.message,
+        failure("ERROR: canceling statement due to statement timeout; Error while executing the query"));
     EXPECT_LT(timed_out.took, 5s);
 
     auto held = std::async(std::launch::async, [&] { return server_date(connection); });
-    const std::string waiting = "SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
-                                " WHERE datname = current_database() AND wait_event_type = 'Lock'";
+    const std::string waiting =
+        "SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+        " WHERE datname = current_database() AND wait_event_type = 'Lock'";
     for (int i = 0; i < 200 && locker->session().execute(waiting).rows.empty(); ++i)
         std::this_thread::sleep_for(50ms);
     const Answer terminated = held.get();

@@ -25,18 +25,27 @@ protected:
 TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
     const ado::ResultSet answer = db->connect()->session().execute(
         "SELECT 7 AS Whole, 9000000000 AS Big, 2.5 AS Exact, 7::numeric AS Exact_Whole, 1.5::float8 AS Real,"
-        " {ts '2030-01-15 14:30:00'} AS Moment, {ts '2030-01-31 00:00:00'} + 1 AS Next_Day, DATE '2030-01-15' AS Day,"
+        " {ts '2030-01-15 14:30:00'} AS Moment, {ts '2030-01-31 00:00:00'} + 1 AS Next_Day, DATE "
+        "'2030-01-15' AS Day,"
         " 'Metalúrgica Alfa' AS Name, repeat('ç', 700) AS Long_Text, NULL::integer AS Nothing");
-    EXPECT_EQ(answer.columns, (std::vector<std::string>{"whole", "big", "exact", "exact_whole", "real", "moment",
-                                                        "next_day", "day", "name", "long_text", "nothing"}));
+    EXPECT_EQ(answer.columns,
+              (std::vector<std::string>{"whole", "big", "exact", "exact_whole", "real", "moment", "next_day",
+                                        "day", "name", "long_text", "nothing"}));
     ASSERT_EQ(answer.rows.size(), 1u);
     std::string long_text;
     for (int i = 0; i < 700; ++i)
         long_text += "ç";
-    const std::vector<Variant> expected{
-        Variant::long_(7), Variant(int64_t{9000000000}), Variant(2.5), Variant::long_(7), Variant(1.5),
-        Variant(make_date(2030, 1, 15, 14, 30)), Variant(make_date(2030, 2, 1)), Variant(make_date(2030, 1, 15)),
-        Variant("Metalúrgica Alfa"), Variant(long_text), Variant::null()};
+    const std::vector<Variant> expected{Variant::long_(7),
+                                        Variant(int64_t{9000000000}),
+                                        Variant(2.5),
+                                        Variant::long_(7),
+                                        Variant(1.5),
+                                        Variant(make_date(2030, 1, 15, 14, 30)),
+                                        Variant(make_date(2030, 2, 1)),
+                                        Variant(make_date(2030, 1, 15)),
+                                        Variant("Metalúrgica Alfa"),
+                                        Variant(long_text),
+                                        Variant::null()};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(answer.rows[0][i].type(), expected[i].type()) << answer.columns[i];
         EXPECT_EQ(answer.rows[0][i], expected[i]) << answer.columns[i];
@@ -46,9 +55,10 @@ TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
 // EXEC in any of the forms a caller may write reaches the server as a call of
 // its routine, integer arguments rounded halves to even.
 TEST_F(Odbc, ProcedureCallsInEveryForm) {
-    db->exec("CREATE FUNCTION SP_ECO(valor numeric, texto text, dia timestamp)"
-             " RETURNS TABLE (RETORNO integer, TEXTO text, DIA timestamp)"
-             " LANGUAGE sql AS $$ SELECT Infra_Inteiro(valor), texto, dia $$");
+    db->exec(
+        "CREATE FUNCTION SP_ECO(valor numeric, texto text, dia timestamp)"
+        " RETURNS TABLE (RETORNO integer, TEXTO text, DIA timestamp)"
+        " LANGUAGE sql AS $$ SELECT Infra_Inteiro(valor), texto, dia $$");
     const Variant day(make_date(2030, 1, 15, 10));
     const std::vector<std::pair<std::string, std::vector<Variant>>> calls{
         {"EXEC SP_ECO   2.5, 'a''b', '2030-01-15T10:00:00'", {Variant::long_(2), Variant("a'b"), day}},

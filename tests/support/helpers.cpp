@@ -108,21 +108,22 @@ std::string TestDatabase::error_of(const std::string& statement) const {
     return {};
 }
 
-ComponentTest::ComponentTest(bool embedded) {
-    if (embedded)
-        use(std::make_unique<TempDatabase>());
+component::_ZOLT* new_zolt() {
     com::IClassFactory* factory = nullptr;
     expect_ok(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
                                 reinterpret_cast<void**>(&factory)),
               "DllGetClassObject");
-    com::IUnknown* object = nullptr;
+    component::_ZOLT* object = nullptr;
     const com::HRESULT created =
-        factory->CreateInstance(nullptr, com::kIID_IUnknown, reinterpret_cast<void**>(&object));
+        factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&object));
     factory->Release();
     expect_ok(created, "IClassFactory::CreateInstance");
-    const com::HRESULT queried = object->QueryInterface(component::kIID_ZOLT, reinterpret_cast<void**>(&zolt_));
-    object->Release();
-    expect_ok(queried, "QueryInterface(_ZOLT)");
+    return object;
+}
+
+ComponentTest::ComponentTest(bool embedded) : zolt_(new_zolt()) {
+    if (embedded)
+        use(std::make_unique<TempDatabase>());
 }
 
 ComponentTest::~ComponentTest() {
@@ -140,8 +141,8 @@ Variant ComponentTest::invoke(std::string_view method, Arguments& arguments, con
     Variant kind_passed = kind;
     std::vector<std::pair<std::string, Variant*>> passed{
         {"InVntConecta_DB", &connection}, {"outvntMsg_Ret", &message}, {"InVntBanco_Dados", &kind_passed}};
-    if (std::ranges::find(arguments, "invntUsuario_Internet_ID", &Arguments::value_type::first) == arguments.end())
-        passed.emplace_back("invntUsuario_Internet_ID", &user);
+    if (std::ranges::find(arguments, kUser, &Arguments::value_type::first) == arguments.end())
+        passed.emplace_back(kUser, &user);
     for (auto& [name, value] : arguments)
         passed.emplace_back(name, &value);
     std::vector<std::string> names{std::string(method)};
@@ -212,14 +213,11 @@ Lines BackendTest::operations() const {
     return rows("SELECT ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE FROM Infra_Operacao ORDER BY OPERACAO_ID");
 }
 
-Arguments BackendTest::new_item() {
-    return {{"InVntData_Embarque", day(2030, 3, 10)},
-            {"InVntPeca_ID", Variant::long_(303)},
-            {"InVntPedido_ID", Variant::long_(1)},
-            {"InVntQtde_Pedida", Variant::long_(40)}};
+Arguments ComponentTest::new_item() {
+    return {{kShipping, day(2030, 3, 10)}, {kPart, 303}, {kOrder, 1}, {kQuantity, 40}};
 }
 
-Arguments BackendTest::changed(Arguments arguments, const Arguments& changes) {
+Arguments ComponentTest::changed(Arguments arguments, const Arguments& changes) {
     for (const auto& [name, value] : changes) {
         const auto found = std::ranges::find(arguments, name, &Arguments::value_type::first);
         if (found == arguments.end())
@@ -350,7 +348,8 @@ public:
             message = "Registro recusado.";
             return false;
         }
-        return real_->RecordOperation(kind, entity, operation, user_id, key, unused, message, connection_text);
+        return real_->RecordOperation(kind, entity, operation, user_id, key, unused, message,
+                                      connection_text);
     }
 
 private:

@@ -33,7 +33,7 @@ public:
     // Direct access on a connection of its own, to set up and check rows.
     void exec(const std::string& sql) const;
     std::vector<std::vector<Variant>> rows(const std::string& sql) const;
-    Variant scalar(const std::string& sql) const;  // first column of the first row; Empty when none
+    Variant scalar(const std::string& sql) const;   // first column of the first row; Empty when none
     Lines row_texts(const std::string& sql) const;  // each row as "a|b|c", Null as NULL
     std::string error_of(const std::string& statement) const;  // the description of its error
 
@@ -63,8 +63,17 @@ private:
     std::string path_;
 };
 
-// Named arguments of a late-bound call.
+// A new ZOLT object made through the library's class factory.
+component::_ZOLT* new_zolt();
+
+// Named arguments of a late-bound call, and the names the tests pass most.
 using Arguments = std::vector<std::pair<std::string, Variant>>;
+inline constexpr const char *kOrder = "InVntPedido_ID", *kItem = "InVntPedido_Item_ID",
+                            *kStatus = "InVntTab_Status_ID", *kNumber = "InVntNum_Pedido_Externo",
+                            *kSupplier = "InVntFornecedor_ID", *kClient = "InVntCliente_ID",
+                            *kShipping = "InVntData_Embarque", *kPart = "InVntPeca_ID",
+                            *kQuantity = "InVntQtde_Pedida", *kUser = "invntUsuario_Internet_ID",
+                            *kFlag = "InVntFlag_Acao";
 
 // What a method's message argument holds when the method left it alone.
 inline const Variant kAsPassed("as passed");
@@ -99,6 +108,10 @@ protected:
     static Arguments unset(std::initializer_list<const char*> names);
     // What a call left in its outputs (the arguments named Out...), in order.
     static std::vector<Variant> outputs(const Arguments& arguments);
+    // The arguments with some replaced, or added, by name.
+    static Arguments changed(Arguments arguments, const Arguments& changes);
+    // The arguments of a new item of order 1 for part 303 on 10/03/2030, quantity 40.
+    static Arguments new_item();
 
     // Runs fn with the statement trace on; returns what it recorded.
     std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);
@@ -131,10 +144,6 @@ protected:
     std::string last_key(const std::string& column) const;
     // ENTIDADE_ID|OPERACAO|USUARIO_ID|CHAVE of every recorded operation.
     Lines operations() const;
-    // The arguments of a new item of order 1 for part 303 on 10/03/2030, quantity 40.
-    static Arguments new_item();
-    // The arguments with some replaced, or added, by name.
-    static Arguments changed(Arguments arguments, const Arguments& changes);
 };
 class Orders : public BackendTest {};
 class Items : public BackendTest {};

@@ -50,8 +50,8 @@ void ServerDatabase::inject(Mishap mishap, const std::string& table) const {
     const bool refuse = mishap == Mishap::Refuse;
     exec(std::string("CREATE OR REPLACE FUNCTION mishap() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN ") +
          (refuse ? "RAISE EXCEPTION 'recusado'" : "DELETE FROM Infra_IDS") + "; RETURN NEW; END $$");
-    exec("CREATE TRIGGER mishap " + std::string(refuse ? "BEFORE INSERT" : "AFTER INSERT OR UPDATE") + " ON " +
-         table + " FOR EACH ROW EXECUTE FUNCTION mishap()");
+    exec("CREATE TRIGGER mishap " + std::string(refuse ? "BEFORE INSERT" : "AFTER INSERT OR UPDATE") +
+         " ON " + table + " FOR EACH ROW EXECUTE FUNCTION mishap()");
 }
 
 }  // namespace zolt::test

@@ -13,10 +13,10 @@ namespace zolt::test {
 std::string server_connection_string();
 
 // Skips the test when no server was started.
-#define ZOLT_REQUIRE_SERVER()                                                     \
-    do {                                                                          \
-        if (::zolt::test::server_connection_string().empty())                    \
-            GTEST_SKIP() << "no PostgreSQL server ($ZOLT_PG is not set)";        \
+#define ZOLT_REQUIRE_SERVER()                                             \
+    do {                                                                  \
+        if (::zolt::test::server_connection_string().empty())             \
+            GTEST_SKIP() << "no PostgreSQL server ($ZOLT_PG is not set)"; \
     } while (0)
 
 // A database of its own on the server, made with zolt's own schema and the

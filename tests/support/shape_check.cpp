@@ -11,24 +11,25 @@ namespace {
 void append_value(std::string& out, sqlite3_stmt* statement, int column) {
     char number[32];
     switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_INTEGER:
-        std::snprintf(number, sizeof number, "%lld", static_cast<long long>(sqlite3_column_int64(statement, column)));
-        out += number;
-        break;
-    case SQLITE_FLOAT:  // every bit, so that -0.0 and a last digit count
-        std::snprintf(number, sizeof number, "%a",  sqlite3_column_double(statement, column));
-        out += number;
-        break;
-    case SQLITE_NULL:
-        out += "NULL";
-        break;
-    default: {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
-        out += sqlite3_column_type(statement, column) == SQLITE_TEXT ? "'" : "x'";
-        out.append(bytes ? bytes : "", size);
-        out += "'";
-    }
+        case SQLITE_INTEGER:
+            std::snprintf(number, sizeof number, "%lld",
+                          static_cast<long long>(sqlite3_column_int64(statement, column)));
+            out += number;
+            break;
+        case SQLITE_FLOAT:  // every bit, so that -0.0 and a last digit count
+            std::snprintf(number, sizeof number, "%a", sqlite3_column_double(statement, column));
+            out += number;
+            break;
+        case SQLITE_NULL:
+            out += "NULL";
+            break;
+        default: {
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+            const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+            out += sqlite3_column_type(statement, column) == SQLITE_TEXT ? "'" : "x'";
+            out.append(bytes ? bytes : "", size);
+            out += "'";
+        }
     }
 }
 
@@ -53,7 +54,8 @@ void append_rows(std::string& out, sqlite3* db, sqlite3_stmt* statement) {
 
 void append_tables(std::string& out, sqlite3* db) {
     sqlite3_stmt* names = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name", -1, &names, nullptr);
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name", -1, &names,
+                       nullptr);
     while (sqlite3_step(names) == SQLITE_ROW) {
         const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(names, 0));
         sqlite3_stmt* rows = nullptr;
