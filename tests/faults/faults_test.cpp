@@ -7,7 +7,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -278,34 +277,21 @@ std::vector<std::string> contents_of(sqlite3* db) {
     return all;
 }
 
-// A folder of copies of a database with the sample data: each copy is a new
-// file, so that no connection pooled for an earlier copy reaches it.
-class Databases {
+// A database with the sample data, and copies of it or of others beside it:
+// each copy is a new file, so that no connection pooled for an earlier copy
+// reaches it. The folder goes with the object.
+class Databases : public test::TempDatabase {
 public:
-    Databases() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zolt-faults-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        folder_ = pattern;
-        const std::string made = folder_ + "/made.db";
-        db::create_database(made, true);
-        sample_ = copy(made);
-    }
-    ~Databases() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    // A copy of the sample, or of path with its log folded in.
-    std::string copy(const std::string& path = {}) {
-        const std::string& source = path.empty() ? sample_ : path;
+    // A copy of the sample, or of `from` with its log folded in.
+    std::string copy(const std::string& from = {}) {
+        const std::string& source = from.empty() ? path() : from;
         rows_of(open_raw(source).get(), "PRAGMA wal_checkpoint(TRUNCATE)");
-        const std::string target = folder_ + "/" + std::to_string(++copies_) + ".db";
+        const std::string target = path() + "." + std::to_string(++copies_);
         std::filesystem::copy_file(source, target);
         return target;
     }
 
 private:
-    std::string folder_, sample_;
     int copies_ = 0;
 };
 
@@ -352,12 +338,10 @@ std::vector<std::vector<std::string>> states_after_prefixes(Databases& databases
 // What a write may leave in the message when a fault stops it: the caller's
 // text (a refused record leaves it), the handlers' messages, or the key
 // generator's refusal.
-const std::set<std::string> kMessages{"antes",
-                                      std::string(component::kOrderUnavailable),
-                                      std::string(component::kItemUnavailable),
-                                      std::string(component::kOracleUnavailable),
-                                      "Não foi possível gerar a chave PEDIDO_ID.",
-                                      "Não foi possível gerar a chave PEDIDO_ITEM_ID."};
+const std::set<std::string> kMessages{
+    "antes", std::string(component::kOrderUnavailable), std::string(component::kItemUnavailable),
+    std::string(component::kOracleUnavailable), "Não foi possível gerar a chave PEDIDO_ID.",
+    "Não foi possível gerar a chave PEDIDO_ITEM_ID."};
 
 // Every write method with the engine's reads, writes, syncs, locks or
 // allocations failing from the nth on (or the disk full), for n = 1, 2, ...
@@ -448,13 +432,8 @@ std::string shown(const Variant& value) {
 // after it, the same statements and the same rows, with the text standing
 // verbatim wherever the harmless one stands.
 TEST(Injection, HostileTextsActExactlyAsHarmlessOnes) {
-    const std::string texts[] = {"O'Brien",
-                                 "x';DROP TABLE PECA--",
-                                 "'); DELETE FROM PECA",
-                                 "1 OR 1=1 /* */",
-                                 std::string("a\0b'c", 5),
-                                 "{ts '2030-01-01'}",
-                                 "Sysdate ?1 ? \" ;",
+    const std::string texts[] = {"O'Brien", "x';DROP TABLE PECA--", "'); DELETE FROM PECA", "1 OR 1=1 /* */",
+                                 std::string("a\0b'c", 5), "{ts '2030-01-01'}", "Sysdate ?1 ? \" ;",
                                  "'; EXEC SP_QBX_EXC_PEDIDO_OLT1 1, 2 --"};
     Databases databases;
     const auto zolt = make_object();

@@ -35,11 +35,8 @@ TEST(ConnectionTest, ProvidersOpenAndClose) {
     auto connection = std::make_shared<Connection>();
     EXPECT_EQ(error_number([&] { connection->session(); }), err::kObjectClosed);
     connection->open(db.connection_string());
-    EXPECT_EQ(connection->state(), 1);
-    EXPECT_EQ(automation::to_text(object_of(connection)), db.connection_string());
     EXPECT_EQ(error_number([&] { connection->open(db.connection_string()); }), 3705);
     connection->close();
-    EXPECT_EQ(connection->state(), 0);
     EXPECT_EQ(error_number([&] { connection->close(); }), err::kObjectClosed);
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 #include <optional>
+#include <tuple>
 
 #include "platform/automation/variant.h"
 #include "tests/support/helpers.h"
@@ -114,11 +115,7 @@ TEST(Dates, TextsAndFormat) {
 // Numbers compare numerically, texts exactly, a number is below a text, Empty
 // is 0 or "" as the other side needs, and Null makes the answer Null.
 TEST(Comparison, NumbersTextsEmptyAndNull) {
-    struct Case {
-        Variant a, b;
-        Tri equal, a_less;
-    };
-    const Case cases[] = {
+    const std::tuple<Variant, Variant, Tri, Tri> cases[] = {  // a, b, a = b, a < b
         {Variant::integer(10), Variant(10.0), Tri::True, Tri::False},
         {Variant(true), Variant(-1), Tri::True, Tri::False},
         {Variant(Date{2}), Variant(2), Tri::True, Tri::False},
@@ -132,9 +129,9 @@ TEST(Comparison, NumbersTextsEmptyAndNull) {
         {Variant::null(), Variant(1), Tri::Null, Tri::Null},
         {object_holding(Variant(5)), Variant(5), Tri::True, Tri::False},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(equals(cases[i].a, cases[i].b), cases[i].equal) << "case " << i;
-        EXPECT_EQ(less(cases[i].a, cases[i].b), cases[i].a_less) << "case " << i;
+    for (const auto& [a, b, equal, a_less] : cases) {
+        EXPECT_EQ(equals(a, b), equal) << ::testing::PrintToString(a) << " = " << ::testing::PrintToString(b);
+        EXPECT_EQ(less(a, b), a_less) << ::testing::PrintToString(a) << " < " << ::testing::PrintToString(b);
     }
     EXPECT_EQ(greater(Variant("b"), Variant("a")), Tri::True);
     EXPECT_FALSE(is_true(equals(Variant::null(), Variant::null())));
