@@ -24,7 +24,8 @@ std::shared_ptr<Interface> made(const com::Guid& clsid) {
 }
 
 // Each operation reads a field through its value. Empty, Null and blank are
-// 0, "" or NULL as the operation needs.
+// 0, "" or NULL as the operation needs. (The component's statements show the
+// plain literals, the fault tests' hostile texts their quoting.)
 TEST(Formatter, ValuesAndLiterals) {
     auto formatter = made<outside::SqlFormatter>(outside::clsid::kSqlFormatter);
     using Operation = Variant (outside::SqlFormatter::*)(Variant);
@@ -41,8 +42,6 @@ TEST(Formatter, ValuesAndLiterals) {
         {text, field_holding(Variant(make_date(2030, 1, 15))), Variant("15/01/2030")},
         {sql_number, Variant(" "), Variant("NULL")},
         {sql_number, Variant(" 2.50 "), Variant("2.5")},
-        {sql_text, Variant("O'Brien ''"), Variant("'O''Brien '''''")},
-        {sql_date, Variant(make_date(2030, 1, 15, 14, 30)), Variant("'2030-01-15T14:30:00'")},
         {sql_date, field_holding(Variant("2030-02-01 10:00:00")), Variant("'2030-02-01T10:00:00'")},
     };
     for (const auto& [operation, input, expected] : cases)
@@ -59,10 +58,8 @@ TEST(LiteralWriter, FormsWithAndWithoutOperator) {
     const Operation number = &outside::LiteralWriter::WriteNumber, text = &outside::LiteralWriter::WriteText,
                     date = &outside::LiteralWriter::WriteDate;
     const std::tuple<Operation, Variant, std::string, std::string> cases[] = {
-        {number, Variant::long_(15), "=", "= 15"},
         {number, Variant(), "", "NULL"},
         {number, Variant::null(), "=", "IS NULL"},
-        {text, Variant("PRG-'1"), "", "'PRG-''1'"},
         {text, Variant(), "=", "IS NULL"},
         {date, Variant("15/01/2030 14:30:00"), "", "{ts '2030-01-15 14:30:00'}"},
         {date, Variant(""), "", "NULL"},
