@@ -10,7 +10,6 @@
 
 #include "db/database.h"
 #include "platform/ado/ado.h"
-#include "platform/sqlite/sql_text.h"
 #include "tests/support/helpers.h"
 #include "tests/support/shape_check.h"
 
@@ -69,7 +68,7 @@ TEST_F(EngineTest, ResultTypes) {
 
 // One prepared statement serves every text of its shape: each run answers for
 // its own values and sees the data as it now is. What cannot be shaped runs
-// as sent: a script (which answers its first result), a text with a
+// as sent: a script (which answers its last result), a text with a
 // parameter of its own (run unbound), a value where the engine wants a
 // constant, an unclosed text.
 TEST_F(EngineTest, KeptStatementsAnswerForTheirOwnValues) {
