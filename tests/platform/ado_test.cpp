@@ -53,17 +53,14 @@ protected:
     }
 };
 
-TEST_F(RecordsetTest, WalksRowsAndRefusesReadsPastTheEnd) {
-    recordset.set_cursor_location(kAdUseClient);
-    recordset.open(Variant("SELECT PECA_ID, Cod_Peca FROM PECA WHERE PECA_ID <= 303 ORDER BY PECA_ID"),
-                   caller, 3, 1);
-    EXPECT_EQ(recordset.record_count(), 3);
+// The component's list walks its rows and counts them; these are the reads it
+// never makes: past the end, of a field not there, after closing.
+TEST_F(RecordsetTest, RefusesReadsPastTheEndAndAfterClosing) {
+    recordset.open(Variant("SELECT Cod_Peca FROM PECA WHERE PECA_ID <= 302 ORDER BY PECA_ID"), caller);
     const auto code = recordset.field("COD_PECA");  // any letter case
     EXPECT_EQ(code->name(), "COD_PECA");            // as the table declares it
-    EXPECT_EQ(code->value(), Variant("PC-1001"));
     recordset.move_next();
     EXPECT_EQ(code->value(), Variant("PC-1002"));  // a field follows the current row
-    recordset.move_last();
     recordset.move_next();
     EXPECT_TRUE(recordset.eof());
     EXPECT_EQ(error_number([&] { code->value(); }), err::kNoCurrentRecord);
