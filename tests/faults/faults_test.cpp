@@ -28,7 +28,6 @@
 #include <thread>
 
 #include "bench/statement_capture.h"
-#include "component/exports.h"
 #include "component/frame.h"
 #include "component/zolt.h"
 #include "db/database.h"
@@ -176,16 +175,10 @@ const std::vector<std::string> kWriteMethods{
     "gInclui_Campos_PEDIDO_ITEM", "gAltera_Campos_PEDIDO_ITEM", "gExclui_Campos_PEDIDO_ITEM"};
 const Variant kOracle("ORACLE"), kSqlServer("SQLSERVER");
 
-// A ZOLT object made through the library's class factory.
+// A ZOLT object made through the library's class factory, released with its
+// last pointer.
 std::shared_ptr<component::_ZOLT> make_object() {
-    com::IClassFactory* factory = nullptr;
-    component::_ZOLT* object = nullptr;
-    DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (!factory || com::failed(factory->CreateInstance(nullptr, component::kIID_ZOLT,
-                                                        reinterpret_cast<void**>(&object))))
-        throw std::runtime_error("cannot create a ZOLT object");
-    factory->Release();
-    return {object, [](component::_ZOLT* made) { made->Release(); }};
+    return {test::new_zolt(), [](component::_ZOLT* made) { made->Release(); }};
 }
 
 // Calls a method late-bound by names. Unless `arguments` say otherwise, it
