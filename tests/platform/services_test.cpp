@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "outside/outside.h"
-#include "platform/ado/ado.h"
 #include "services/services.h"
 #include "tests/support/helpers.h"
 
 namespace zolt::services {
 namespace {
 
-using automation::AutomationError;
 using automation::make_date;
 using automation::Variant;
 
