@@ -7,6 +7,11 @@
 //                                                 --statements first prints what
 //                                                 each floor replays
 //   zolt_bench --soak [--soak-calls=N]            the soak (1000000 calls by default)
+//   zolt_bench --profile=LABEL [--profile-calls=N]
+//                                                 N calls of one case (10000 by default),
+//                                                 then N runs of its prepared floor, for a
+//                                                 profiler to count (LABEL as in the table,
+//                                                 e.g. gVerifica_Data_Atual/ORACLE)
 #include <time.h>
 #include <unistd.h>
 
@@ -34,6 +39,8 @@ struct Options {
     bool soak = false;
     uint64_t soak_calls = 1'000'000;
     bool statements = false;
+    std::string profile;
+    uint64_t profile_calls = 10'000;
 };
 
 // Takes this program's own options out of argv, leaving the benchmark
@@ -48,6 +55,10 @@ Options take_options(int& argc, char** argv) {
             options.soak_calls = std::stoull(argv[i] + 13);
         else if (std::strcmp(argv[i], "--statements") == 0)
             options.statements = true;
+        else if (std::strncmp(argv[i], "--profile=", 10) == 0)
+            options.profile = argv[i] + 10;
+        else if (std::strncmp(argv[i], "--profile-calls=", 16) == 0)
+            options.profile_calls = std::stoull(argv[i] + 16);
         else
             argv[kept++] = argv[i];
     }
@@ -246,6 +257,32 @@ void print_table(const std::vector<Case>& cases, const std::vector<Floor>& floor
                     over_target, cases.size(), worst, worst_label.c_str());
 }
 
+// Calls of one case and runs of its prepared floor, nothing else timed or
+// printed, so that a profiler sees the two sides apart (ZOLT::Invoke and
+// PreparedFloor::run) without the benchmark library around them.
+int run_profile(Workload& workload, const Options& options) {
+    for (std::size_t i = 0; i < workload.cases().size(); ++i) {
+        if (workload.cases()[i].label() != options.profile)
+            continue;
+        RawConnection raw(workload.database().path());
+        const Floor floor = capture_floor(workload.cases()[i], workload.call(i), raw);
+        for (uint64_t n = 0; n < options.profile_calls; ++n)
+            workload.call(i).run();
+        for (uint64_t n = 0; n < options.profile_calls; ++n) {
+            floor.prepared->run();
+            if (floor.removes_inserted_rows)
+                remove_inserted_rows(floor, raw);
+        }
+        std::printf("%s: %llu calls, %.1f allocations per call\n", options.profile.c_str(),
+                    static_cast<unsigned long long>(workload.call(i).calls()),
+                    static_cast<double>(workload.call(i).allocations()) /
+                        static_cast<double>(workload.call(i).calls()));
+        return 0;
+    }
+    std::fprintf(stderr, "zolt_bench: no case %s\n", options.profile.c_str());
+    return 2;
+}
+
 int run(int argc, char** argv) {
     const Options options = take_options(argc, argv);
     benchmark::Initialize(&argc, argv);
@@ -257,6 +294,8 @@ int run(int argc, char** argv) {
     Workload workload;
     if (options.soak)
         return run_soak(workload, options.soak_calls, 100'000);
+    if (!options.profile.empty())
+        return run_profile(workload, options);
 
     RawConnection raw(workload.database().path());
     std::vector<Floor> floors;

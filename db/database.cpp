@@ -89,9 +89,9 @@ const Schema kPostgreSQL{scripts::postgresql::schema, scripts::postgresql::routi
 // The first column of the first row a query answers, as text; "" for none.
 std::string first_text(ado::Session& session, const std::string& sql) {
     const ado::ResultSet answer = session.execute(sql);
-    if (answer.rows.empty() || answer.rows.front().empty() || answer.rows.front().front().is_null())
+    if (answer.row_count() == 0 || answer.at(0, 0).is_null())
         return {};
-    return automation::to_text(answer.rows.front().front());
+    return automation::to_text(answer.at(0, 0));
 }
 
 }  // namespace

@@ -15,8 +15,8 @@ bool KeyGeneratorService::NextKey(std::string kind, int32_t user_id, int16_t one
             " RETURNING ULTIMO_VALOR");
         keys->close();
         connection = Variant(automation::ObjectPtr(keys));
-        if (!answer.rows.empty() && !answer.rows.front().empty()) {
-            key = automation::to_long(answer.rows.front().front());
+        if (answer.row_count() > 0) {
+            key = automation::to_long(answer.at(0, 0));
             return true;
         }
     } catch (const automation::AutomationError&) {

@@ -193,7 +193,7 @@ private:
 
 std::vector<long> column(const std::string& connection_string, const std::string& sql) {
     std::vector<long> values;
-    for (const auto& row : ado::Connection(connection_string).session().execute(sql).rows)
+    for (const auto& row : ado::Connection(connection_string).session().execute(sql).rows())
         values.push_back(automation::to_long(row.at(0)));
     return values;
 }
@@ -269,7 +269,7 @@ bool run_once(const std::string& self, bool server, int processes, double second
     for (const auto& row : ado::Connection(database.connection_string())
                                .session()
                                .execute("SELECT ENTIDADE_ID, OPERACAO, CHAVE FROM Infra_Operacao")
-                               .rows)
+                               .rows())
         log.insert(automation::to_text(row[0]) + " " + automation::to_text(row[1]) + " " + automation::to_text(row[2]));
 
     const bool unique = orders.size() == all.orders.size() && items.size() == all.items.size();

@@ -105,8 +105,8 @@ private:
 };
 
 long highest(ado::Session& session, const char* sql) {
-    const auto rows = session.execute(sql).rows;
-    return rows.empty() || rows[0][0].is_null() ? 0 : automation::to_long(rows[0][0]);
+    const ado::ResultSet answer = session.execute(sql);
+    return answer.row_count() == 0 || answer.at(0, 0).is_null() ? 0 : automation::to_long(answer.at(0, 0));
 }
 
 double median(std::vector<double>& samples) {

@@ -38,11 +38,24 @@ private:
 };
 
 // What a provider answers for one statement: a result set, or nothing when
-// the statement returns no rows (then the recordset stays closed).
+// the statement returns no rows (then the recordset stays closed). The values
+// lie row after row in one buffer; the column names may be shared with the
+// provider's description of a statement it keeps, so that a result neither
+// copies them nor allocates a vector per row.
 struct ResultSet {
     bool has_result = false;
-    std::vector<std::string> columns;
-    std::vector<std::vector<Variant>> rows;
+    std::shared_ptr<const std::vector<std::string>> columns;  // null when there are none
+    std::vector<Variant> values;
+
+    const std::vector<std::string>& names() const;
+    std::size_t column_count() const { return columns ? columns->size() : 0; }
+    std::size_t row_count() const { return column_count() ? values.size() / column_count() : 0; }
+    const Variant& at(std::size_t row, std::size_t column) const {
+        return values.at(row * column_count() + column);
+    }
+    // Copies of a row and of all rows, for callers that keep them.
+    std::vector<Variant> row(std::size_t number) const;
+    std::vector<std::vector<Variant>> rows() const;
 };
 
 // One open connection of a provider to its database.
@@ -86,6 +99,7 @@ struct RecordsetData;
 // recordset live with its rows, and a Field handed out keeps them alive.
 class Field : public automation::Object {
 public:
+    Field() = default;
     Field(const RecordsetData& data, std::size_t column) : data_(&data), column_(column) {}
     const std::string& name() const;
     Variant value() const;
@@ -94,8 +108,8 @@ public:
     std::string kind() const override { return "Field"; }
 
 private:
-    const RecordsetData* data_;
-    std::size_t column_;
+    const RecordsetData* data_ = nullptr;
+    std::size_t column_ = 0;
 };
 
 inline constexpr int kAdUseServer = 2;
@@ -105,6 +119,7 @@ class Recordset {
 public:
     Recordset();
     ~Recordset();
+    Recordset(Recordset&&) noexcept = default;
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 

@@ -1,5 +1,6 @@
 // Recordsets over fully materialised results, their fields, and the
 // statement trace.
+#include <array>
 #include <utility>
 
 #include "platform/ado/ado.h"
@@ -10,19 +11,44 @@ namespace zolt::ado {
 // What a recordset and the fields taken from it share: the rows, the current
 // position and whether the recordset is still open.
 struct RecordsetData {
-    explicit RecordsetData(ResultSet answer) : result(std::move(answer)) {
-        fields.reserve(result.columns.size());
-        for (std::size_t i = 0; i < result.columns.size(); ++i)
-            fields.emplace_back(*this, i);
+    explicit RecordsetData(ResultSet&& answer) : result(std::move(answer)) {
+        const std::size_t count = result.column_count();
+        if (count > few.size())
+            many.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            field(i) = Field(*this, i);
     }
 
     ResultSet result;
-    std::size_t position = 0;  // == rows.size() at EOF
+    std::size_t position = 0;  // == row count at EOF
     bool open = true;
-    std::vector<Field> fields;  // one per column, never moved once made
+    // One field per column, never moved once made: in place for the few
+    // columns of most answers, in `many` for more.
+    std::array<Field, 8> few;
+    std::vector<Field> many;
 
-    bool at_end() const { return position >= result.rows.size(); }
+    Field& field(std::size_t column) { return many.empty() ? few[column] : many[column]; }
+    bool at_end() const { return position >= result.row_count(); }
 };
+
+// ---- result sets -------------------------------------------------------------
+
+const std::vector<std::string>& ResultSet::names() const {
+    static const std::vector<std::string> none;
+    return columns ? *columns : none;
+}
+
+std::vector<Variant> ResultSet::row(std::size_t number) const {
+    const auto first = values.begin() + static_cast<std::ptrdiff_t>(number * column_count());
+    return {first, first + static_cast<std::ptrdiff_t>(column_count())};
+}
+
+std::vector<std::vector<Variant>> ResultSet::rows() const {
+    std::vector<std::vector<Variant>> all;
+    for (std::size_t i = 0; i < row_count(); ++i)
+        all.push_back(row(i));
+    return all;
+}
 
 namespace {
 
@@ -33,14 +59,14 @@ constexpr std::string_view kField = "Field";
 
 // ---- fields ----------------------------------------------------------------
 
-const std::string& Field::name() const { return data_->result.columns[column_]; }
+const std::string& Field::name() const { return data_->result.names()[column_]; }
 
 Variant Field::value() const {
     if (!data_->open)
         detail::raise(err::kObjectClosed, kField);
     if (data_->at_end())
         detail::raise(err::kNoCurrentRecord, kField);
-    return data_->result.rows[data_->position][column_];
+    return data_->result.at(data_->position, column_);
 }
 
 // ---- recordsets ------------------------------------------------------------
@@ -110,16 +136,16 @@ bool Recordset::bof() const {
     // there is no row at all.
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    return data_->result.rows.empty();
+    return data_->result.row_count() == 0;
 }
 
 std::shared_ptr<Field> Recordset::field(std::string_view name) const {
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    const auto& columns = data_->result.columns;
+    const auto& columns = data_->result.names();
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (detail::same_name(columns[i], name))
-            return std::shared_ptr<Field>(data_, &data_->fields[i]);  // shares the rows' ownership
+            return std::shared_ptr<Field>(data_, &data_->field(i));  // shares the rows' ownership
     detail::raise(err::kItemNotFound, kRecordset);
 }
 
@@ -128,7 +154,7 @@ Variant Recordset::field_object(std::string_view name) const { return Variant(au
 void Recordset::move_first() {
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    if (data_->result.rows.empty())
+    if (data_->result.row_count() == 0)
         detail::raise(err::kNoCurrentRecord, kRecordset);
     data_->position = 0;
 }
@@ -136,9 +162,9 @@ void Recordset::move_first() {
 void Recordset::move_last() {
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    if (data_->result.rows.empty())
+    if (data_->result.row_count() == 0)
         detail::raise(err::kNoCurrentRecord, kRecordset);
-    data_->position = data_->result.rows.size() - 1;
+    data_->position = data_->result.row_count() - 1;
 }
 
 void Recordset::move_next() {
@@ -154,7 +180,7 @@ int32_t Recordset::record_count() const {
     // exact whatever the cursor location.
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    return static_cast<int32_t>(data_->result.rows.size());
+    return static_cast<int32_t>(data_->result.row_count());
 }
 
 void Recordset::close() {

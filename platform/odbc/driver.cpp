@@ -376,6 +376,7 @@ ado::ResultSet Link::read_result() {
     SQLNumResultCols(statement_, &count);
     ado::ResultSet result;
     result.has_result = true;
+    auto names = std::make_shared<std::vector<std::string>>();
     std::vector<Kind> kinds;
     for (SQLUSMALLINT column = 1; column <= count; ++column) {
         SQLWCHAR name[256];
@@ -384,9 +385,10 @@ ado::ResultSet Link::read_result() {
         if (!SQL_SUCCEEDED(SQLDescribeColW(statement_, column, name, 256, &name_length, &type, &size, &digits,
                                            &nullable)))
             raise(SQL_HANDLE_STMT, statement_);
-        result.columns.push_back(to_utf8(name, std::min<std::size_t>(name_length, 255)));
+        names->push_back(to_utf8(name, std::min<std::size_t>(name_length, 255)));
         kinds.push_back(kind_of(type));
     }
+    result.columns = std::move(names);
     std::vector<SQLWCHAR> buffer(256);
     for (;;) {
         const SQLRETURN fetched = SQLFetch(statement_);
@@ -394,8 +396,6 @@ ado::ResultSet Link::read_result() {
             break;
         if (!SQL_SUCCEEDED(fetched))
             raise(SQL_HANDLE_STMT, statement_);
-        auto& row = result.rows.emplace_back();
-        row.reserve(kinds.size());
         for (SQLUSMALLINT column = 1; column <= count; ++column) {
             SQLLEN indicator = 0;
             auto get = [&](SQLSMALLINT c_type, SQLPOINTER target, SQLLEN size) {
@@ -427,22 +427,22 @@ ado::ResultSet Link::read_result() {
             switch (kinds[column - 1]) {
             case Kind::Integer: {
                 SQLBIGINT value = 0;
-                row.push_back(get(SQL_C_SBIGINT, &value, 0) ? integer_value(value) : Variant::null());
+                result.values.push_back(get(SQL_C_SBIGINT, &value, 0) ? integer_value(value) : Variant::null());
                 break;
             }
             case Kind::Real: {
                 double value = 0;
-                row.push_back(get(SQL_C_DOUBLE, &value, 0) ? Variant(value) : Variant::null());
+                result.values.push_back(get(SQL_C_DOUBLE, &value, 0) ? Variant(value) : Variant::null());
                 break;
             }
             case Kind::Bit: {
                 unsigned char value = 0;
-                row.push_back(get(SQL_C_BIT, &value, 0) ? Variant(value != 0) : Variant::null());
+                result.values.push_back(get(SQL_C_BIT, &value, 0) ? Variant(value != 0) : Variant::null());
                 break;
             }
             case Kind::Timestamp: {
                 SQL_TIMESTAMP_STRUCT value{};
-                row.push_back(get(SQL_C_TYPE_TIMESTAMP, &value, sizeof value)
+                result.values.push_back(get(SQL_C_TYPE_TIMESTAMP, &value, sizeof value)
                                   ? Variant(automation::make_date(value.year, value.month, value.day, value.hour,
                                                                   value.minute,
                                                                   value.second + value.fraction / 1e9))
@@ -451,19 +451,19 @@ ado::ResultSet Link::read_result() {
             }
             case Kind::Time: {
                 SQL_TIME_STRUCT value{};
-                row.push_back(get(SQL_C_TYPE_TIME, &value, sizeof value)
+                result.values.push_back(get(SQL_C_TYPE_TIME, &value, sizeof value)
                                   ? Variant(automation::make_date(1899, 12, 30, value.hour, value.minute, value.second))
                                   : Variant::null());
                 break;
             }
             case Kind::Exact: {
                 const auto value = text();
-                row.push_back(value ? exact_value(*value) : Variant::null());
+                result.values.push_back(value ? exact_value(*value) : Variant::null());
                 break;
             }
             case Kind::Text: {
                 auto value = text();
-                row.push_back(value ? Variant(std::move(*value)) : Variant::null());
+                result.values.push_back(value ? Variant(std::move(*value)) : Variant::null());
                 break;
             }
             }

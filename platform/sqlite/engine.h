@@ -61,7 +61,7 @@ void bind_values(sqlite3* db, sqlite3_stmt* statement, const ShapedStatement& sh
 // it afresh (its tables or views changed).
 struct Columns {
     int prepared = -1;  // the statement's count of fresh preparations when read
-    std::vector<std::string> names;
+    std::shared_ptr<const std::vector<std::string>> names;  // shared by the results
     std::vector<char> dates;
 };
 

@@ -143,16 +143,17 @@ struct ResetOnExit {
 namespace {
 
 void describe(sqlite3_stmt* statement, int count, Columns& columns) {
-    columns.names.clear();
+    auto names = std::make_shared<std::vector<std::string>>();
+    names->reserve(static_cast<std::size_t>(count));
     columns.dates.clear();
-    columns.names.reserve(static_cast<std::size_t>(count));
     columns.dates.reserve(static_cast<std::size_t>(count));
     // Columns declared as dates (directly, through views and scalar
     // subqueries) hand their numbers back as dates.
     for (int i = 0; i < count; ++i) {
-        columns.names.emplace_back(sqlite3_column_name(statement, i));
+        names->emplace_back(sqlite3_column_name(statement, i));
         columns.dates.push_back(is_date_type(sqlite3_column_decltype(statement, i)));
     }
+    columns.names = std::move(names);
 }
 
 }  // namespace
@@ -178,20 +179,17 @@ ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* kept) {
     Columns once;
     Columns& described = kept ? *kept : once;
     const int prepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
-    if (!kept || kept->prepared != prepared || kept->names.size() != static_cast<std::size_t>(columns)) {
+    if (!kept || kept->prepared != prepared || kept->dates.size() != static_cast<std::size_t>(columns)) {
         describe(statement, columns, described);
         described.prepared = prepared;
     }
     const char* is_date = described.dates.data();
-    if (kept)
-        result.columns = described.names;
-    else
-        result.columns = std::move(described.names);
+    result.columns = described.names;
+    if (rc == SQLITE_ROW)
+        result.values.reserve(static_cast<std::size_t>(columns));
     for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) {
-        auto& row = result.rows.emplace_back();
-        row.reserve(static_cast<std::size_t>(columns));
         for (int i = 0; i < columns; ++i)
-            row.push_back(column_value(statement, i, is_date[i]));
+            result.values.push_back(column_value(statement, i, is_date[i]));
     }
     if (rc != SQLITE_DONE)
         raise_engine_error(db);
