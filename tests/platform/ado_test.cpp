@@ -29,7 +29,7 @@ TEST(ConnectionStringTest, KeysAreCaseInsensitiveAndValuesTrimmedOrQuoted) {
 TEST(ConnectionTest, ProvidersOpenAndClose) {
     TempDatabase db(false);
     EXPECT_EQ(error_number([] { Connection("Provider=Nowhere;Data Source=x"); }), 3706);
-    EXPECT_EQ(Connection("Data Source=" + db.path()).session().execute("SELECT 7").rows[0][0],
+    EXPECT_EQ(Connection("Data Source=" + db.path()).session().execute("SELECT 7").at(0, 0),
               Variant(int32_t{7}));
 
     auto connection = std::make_shared<Connection>();

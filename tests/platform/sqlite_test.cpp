@@ -38,7 +38,7 @@ protected:
     std::shared_ptr<ado::Connection> connection = db.connect();
 
     ado::ResultSet execute(const std::string& sql) { return connection->session().execute(sql); }
-    Variant scalar(const std::string& sql) { return execute(sql).rows.at(0).at(0); }
+    Variant scalar(const std::string& sql) { return execute(sql).at(0, 0); }
 };
 
 // A literal is the very number julianday() stores for the same instant, and
@@ -60,7 +60,7 @@ TEST_F(EngineTest, ResultTypes) {
         "CREATE TABLE T (D DATE, N INTEGER); CREATE VIEW V AS SELECT D AS Shipped FROM T;"
         "INSERT INTO T VALUES ({ts '2030-01-15 10:00:00'}, 5000000000)");
     const Variant shipped(automation::make_date(2030, 1, 15, 10));
-    EXPECT_EQ(execute("SELECT D, (SELECT Shipped FROM V), N, 7, 2.5, 'txt', NULL FROM T").rows.at(0),
+    EXPECT_EQ(execute("SELECT D, (SELECT Shipped FROM V), N, 7, 2.5, 'txt', NULL FROM T").row(0),
               (std::vector<Variant>{shipped, shipped, Variant(int64_t{5000000000}), Variant(int32_t{7}),
                                     Variant(2.5), Variant("txt"), Variant::null()}));
     EXPECT_EQ(scalar("SELECT D + 0 FROM T").type(), VarType::R8);  // an expression has no declared type
@@ -233,7 +233,7 @@ protected:
             "SELECT ID, TEXTO, QUANDO, VALOR, typeof(VALOR) AS KIND FROM NOTA WHERE ID = @ID;\n"
             "UPDATE NOTA SET VALOR = VALOR WHERE ID = @ID;\n");
     }
-    std::vector<Variant> call(const std::string& sql) { return execute(sql).rows.at(0); }
+    std::vector<Variant> call(const std::string& sql) { return execute(sql).row(0); }
 };
 
 // Texts, dates and Nulls as the component's calls pass them; beyond those, a
@@ -249,7 +249,7 @@ TEST_F(ProcedureTest, LiteralArgumentsAreBoundByDeclaredType) {
     EXPECT_EQ(call("EXEC SP_NOTA 4e0, 'x', NULL, 1")[0], Variant(int32_t{4}));
     EXPECT_EQ(call("EXEC SP_NOTA 6.5, 'x', NULL, 1")[0], Variant(int32_t{6}));
     // The definition is in the database: a session that has not seen it runs it.
-    EXPECT_EQ(db.connect()->session().execute("EXEC SP_NOTA 7, 'x', NULL, 1").rows.at(0).at(0),
+    EXPECT_EQ(db.connect()->session().execute("EXEC SP_NOTA 7, 'x', NULL, 1").at(0, 0),
               Variant(int32_t{7}));
 }
 
@@ -300,7 +300,7 @@ TEST(SharedMemoryDatabase, IsSharedByConnectionsOnSeveralThreads) {
         });
     for (auto& thread : threads)
         thread.join();
-    EXPECT_EQ(keeper.session().execute("SELECT SUM(X) FROM M").rows.at(0).at(0), Variant(int32_t{4042}));
+    EXPECT_EQ(keeper.session().execute("SELECT SUM(X) FROM M").at(0, 0), Variant(int32_t{4042}));
 }
 
 TEST(Databases, OpenOnlyWhatExistsAndCreateWhatIsAsked) {

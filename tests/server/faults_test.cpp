@@ -117,7 +117,7 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
     const std::string others =
         "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()";
     killer->session().execute("SELECT pg_terminate_backend(pid) " + others);
-    for (int i = 0; i < 200 && !killer->session().execute("SELECT pid " + others).rows.empty(); ++i)
+    for (int i = 0; i < 200 && killer->session().execute("SELECT pid " + others).row_count() > 0; ++i)
         std::this_thread::sleep_for(5ms);
     EXPECT_TRUE(server_date(connection).result);
 }
@@ -139,7 +139,7 @@ TEST_F(ServerFaults, StatementHeldUpByALock) {
     const std::string waiting =
         "SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
         " WHERE datname = current_database() AND wait_event_type = 'Lock'";
-    for (int i = 0; i < 200 && locker->session().execute(waiting).rows.empty(); ++i)
+    for (int i = 0; i < 200 && locker->session().execute(waiting).row_count() == 0; ++i)
         std::this_thread::sleep_for(50ms);
     const Answer terminated = held.get();
     locker->session().execute("COMMIT");

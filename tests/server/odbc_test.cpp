@@ -28,10 +28,10 @@ TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
         " {ts '2030-01-15 14:30:00'} AS Moment, {ts '2030-01-31 00:00:00'} + 1 AS Next_Day, DATE "
         "'2030-01-15' AS Day,"
         " 'Metalúrgica Alfa' AS Name, repeat('ç', 700) AS Long_Text, NULL::integer AS Nothing");
-    EXPECT_EQ(answer.columns,
+    EXPECT_EQ(answer.names(),
               (std::vector<std::string>{"whole", "big", "exact", "exact_whole", "real", "moment", "next_day",
                                         "day", "name", "long_text", "nothing"}));
-    ASSERT_EQ(answer.rows.size(), 1u);
+    ASSERT_EQ(answer.row_count(), 1u);
     std::string long_text;
     for (int i = 0; i < 700; ++i)
         long_text += "ç";
@@ -47,8 +47,8 @@ TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
                                         Variant(long_text),
                                         Variant::null()};
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(answer.rows[0][i].type(), expected[i].type()) << answer.columns[i];
-        EXPECT_EQ(answer.rows[0][i], expected[i]) << answer.columns[i];
+        EXPECT_EQ(answer.at(0, i).type(), expected[i].type()) << answer.names()[i];
+        EXPECT_EQ(answer.at(0, i), expected[i]) << answer.names()[i];
     }
 }
 

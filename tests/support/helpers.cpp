@@ -76,7 +76,7 @@ std::shared_ptr<ado::Connection> TestDatabase::connect() const {
 void TestDatabase::exec(const std::string& sql) const { connect()->session().execute(sql); }
 
 std::vector<std::vector<Variant>> TestDatabase::rows(const std::string& sql) const {
-    return connect()->session().execute(sql).rows;
+    return connect()->session().execute(sql).rows();
 }
 
 Variant TestDatabase::scalar(const std::string& sql) const {
