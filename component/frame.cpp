@@ -1,6 +1,8 @@
 // The frame every method of ZOLT shares.
 #include "component/frame.h"
 
+#include <vector>
+
 namespace zolt::component {
 
 namespace {
@@ -50,6 +52,29 @@ void Handler::handle(const automation::AutomationError& error) {
     message_ = Variant(std::move(text));
 }
 
+namespace {
+thread_local std::vector<std::string> spare_statements;
+constexpr std::size_t kSpareStatements = 8;  // more than calls nest
+}  // namespace
+
+void Handler::take_room(std::string& statement) noexcept {
+    if (spare_statements.empty())
+        return;
+    statement.swap(spare_statements.back());
+    spare_statements.pop_back();
+}
+
+void Handler::give_room(std::string& statement) noexcept {
+    if (spare_statements.size() == kSpareStatements || statement.capacity() <= std::string().capacity())
+        return;
+    statement.clear();
+    try {
+        spare_statements.push_back(std::move(statement));
+    } catch (...) {
+        // without room to keep it, the text is freed
+    }
+}
+
 com::HRESULT Handler::report(const automation::AutomationError& error) {
     com::set_error_info({error.number(), error.description(), error.source()});
     return com::E_FAIL;
@@ -79,9 +104,8 @@ int32_t id_value(const Variant& value) { return automation::to_long(outside::for
 
 Variant user_text(const Variant& user_id) { return Variant(automation::format(user_id)); }
 
-std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& statement,
-                                               const Variant& connection) {
-    auto recordset = std::make_unique<ado::Recordset>();
+std::optional<ado::Recordset> open_statement(Style style, const std::string& statement, const Variant& connection) {
+    std::optional<ado::Recordset> recordset(std::in_place);
     if (style == Style::Query) {
         recordset->set_cursor_location(ado::kAdUseClient);
         recordset->open(statement, connection, 3, 1, -1);
@@ -92,11 +116,11 @@ std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& s
 }
 
 void run_emulated_write(const std::string& statement, const std::string& connection_text) {
-    auto recordset = std::make_unique<ado::Recordset>();
-    recordset->set_cursor_location(ado::kAdUseClient);
-    recordset->open(statement, Variant(connection_text), -1, -1, -1);
-    if (recordset->state() != 0 && !recordset->eof())
-        recordset->close();
+    ado::Recordset recordset;
+    recordset.set_cursor_location(ado::kAdUseClient);
+    recordset.open(statement, Variant(connection_text), -1, -1, -1);
+    if (recordset.state() != 0 && !recordset.eof())
+        recordset.close();
 }
 
 std::string number_literal(const Variant& value) { return bare_literal(&outside::LiteralWriter::WriteNumber, value); }

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,9 +43,14 @@ class Handler {
 public:
     Handler(std::string_view method, std::string_view user_message, TrailerForm form, const Variant& user_id,
             Variant& message)
-        : method_(method), user_message_(user_message), form_(form), user_id_(user_id), message_(message) {}
+        : method_(method), user_message_(user_message), form_(form), user_id_(user_id), message_(message) {
+        take_room(statement);
+    }
     // The handler keeps a reference to the user id: a temporary would not outlive it.
     Handler(std::string_view, std::string_view, TrailerForm, const Variant&&, Variant&) = delete;
+    Handler(const Handler&) = delete;
+    Handler& operator=(const Handler&) = delete;
+    ~Handler() { give_room(statement); }
 
     void step(int number) { step_ = number; }
     int current_step() const { return step_; }
@@ -86,6 +92,10 @@ private:
     }
     void handle(const automation::AutomationError& error);
     com::HRESULT report(const automation::AutomationError& error);
+    // The statement texts of calls that ended on this thread are kept, empty,
+    // for the next calls to build theirs in the room they already have.
+    static void take_room(std::string& statement) noexcept;
+    static void give_room(std::string& statement) noexcept;
 
     std::string_view method_;
     std::string_view user_message_;
@@ -133,8 +143,9 @@ Variant user_text(const Variant& user_id);                 // the user id format
 //  Query:         client cursor, static, read-only
 //  WriteReadBack: nothing set
 enum class Style { Query, WriteReadBack };
-std::unique_ptr<ado::Recordset> open_statement(Style style, const std::string& statement,
-                                               const Variant& connection);
+// The recordset is held in place rather than on the heap; it is released
+// where the method's handle to it goes out of scope.
+std::optional<ado::Recordset> open_statement(Style style, const std::string& statement, const Variant& connection);
 // Runs an emulation's INSERT or UPDATE on a separate connection made from the
 // connection text; closes the recordset when it is open and not at EOF.
 void run_emulated_write(const std::string& statement, const std::string& connection_text);
