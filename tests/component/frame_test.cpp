@@ -91,11 +91,9 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         {"mConsiste_Campos_Pedido", {}, -1, 20, ""},
         {"mConsiste_Campos_Pedido_Item", {}, -1, 10, ""},
     };
-    const std::vector<Variant> first_user{Variant::long_(1), Variant(1.0), Variant("1"),
-                                          object_holding(Variant::integer(1))};
-    const std::vector<Variant> other_users{
-        Variant::long_(2), Variant("um"), Variant(), Variant::null(), Variant(Array{0, {Variant::long_(1)}}),
-        Variant(true)};
+    const std::vector<Variant> first_user{1, Variant(1.0), "1", object_holding(Variant::integer(1))};
+    const std::vector<Variant> other_users{Variant::long_(2),      "um",         Variant(), Variant::null(),
+                                           Variant(Array{0, {1}}), Variant(true)};
     for (std::size_t i = 0; i < cases.size() + other_users.size(); ++i) {
         const Case& c = cases[i % cases.size()];
         const bool trailer = i < cases.size();

@@ -19,12 +19,12 @@ TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
     const std::vector<Case> cases{
         {Variant(), 301, 1, false, "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, NULL",
          count + " And Tab_Status_ID IN ( 509 , 510 )"},  // new item, part on live item 1
-        {Variant::long_(0), 302, 1, false, "", ""},       // new item, part on confirmed item 2
-        {Variant::long_(1), 301, 1, true, "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, 1",
+        {0, 302, 1, false, "", ""},                       // new item, part on confirmed item 2
+        {1, 301, 1, true, "EXEC SP_QBX_DUP_PEDIDO_ITEM_OLT1   301, 1, 1",
          count + "AND  PEDIDO_ITEM_ID <>  1  And Tab_Status_ID IN ( 509 , 510 )"},  // item 1 keeping its part
-        {Variant::long_(1), 302, 1, false, "", ""},  // item 1 taking the part of item 2
-        {Variant(), 303, 2, true, "", ""},           // part only on deleted item 4
-        {Variant(), 302, 2, true, "", ""},           // part in another order
+        {1, 302, 1, false, "", ""},         // item 1 taking the part of item 2
+        {Variant(), 303, 2, true, "", ""},  // part only on deleted item 4
+        {Variant(), 302, 2, true, "", ""},  // part in another order
     };
     for (const Variant& kind : {sql_server(), oracle()}) {
         for (const Case& test : cases) {
@@ -63,10 +63,10 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
         int confirmed;  // 0: the day is free
     };
     const std::vector<Case> cases{
-        {day(2030, 5, 5), Variant(), 1, 2},            // items 10 and 11, of two orders of supplier 101
-        {day(2030, 5, 5), Variant::long_(11), 1, 1},   // the item being changed is left out
-        {day(2030, 5, 5), Variant::long_(-11), 3, 2},  // a negative id leaves nothing out
-        {day(2030, 5, 5, 12), Variant(), 1, 2},        // the window starts at noon: items 11 and 14
+        {day(2030, 5, 5), Variant(), 1, 2},      // items 10 and 11, of two orders of supplier 101
+        {day(2030, 5, 5), 11, 1, 1},             // the item being changed is left out
+        {day(2030, 5, 5), -11, 3, 2},            // a negative id leaves nothing out
+        {day(2030, 5, 5, 12), Variant(), 1, 2},  // the window starts at noon: items 11 and 14
         {day(2030, 5, 7), Variant(), 1, 0},
         {day(2030, 5, 5), Variant(), 2, 1},    // supplier 102: item 13 only
         {day(2030, 5, 5), Variant(), 999, 0},  // no order: supplier 0

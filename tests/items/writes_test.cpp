@@ -37,7 +37,7 @@ TEST_P(Items, ErrorsCarryTheirTrailersForTheFirstUser) {
     EXPECT_EQ(message.text(), std::string(component::kItemUnavailable) +
                                   " - TvrZOLT.gInclui_Campos_PEDIDO_ITEM. ( " + db->error_of(insertion) +
                                   " :  No Nº 120) " + insertion);
-    EXPECT_EQ(last_key("PEDIDO_ITEM_ID"), "5");
+    EXPECT_EQ(rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = 'PEDIDO_ITEM_ID'"), Lines{"5"});
 
     // The formatter refuses the part, after the validation's three literals.
     ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Recusado", 3));

@@ -62,7 +62,7 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
     };
 
     const std::vector<std::pair<Variant, const TestDatabase*>> dialects{
-        {object_holding(oracle()), &inline_db}, {Variant("SQLSERVER"), &procedures_db}};
+        {object_holding(oracle()), &inline_db}, {"SQLSERVER", &procedures_db}};
     for (const auto& [kind, database] : dialects) {
         connection = Variant(automation::ObjectPtr(database->connect()));
         for (const Call& call : calls) {

@@ -21,8 +21,8 @@ TEST_P(Orders, ReadsALiveOrderInBothDialects) {
          " SELECT  PEDIDO.PEDIDO_ID ,  PEDIDO.NUM_PEDIDO_EXTERNO ,  PEDIDO.FORNECEDOR_ID,  "
          "VFornecedor.Nome_Fantasia as Fornecedor,  VCliente.Nome_Fantasia as Cliente,  Pedido.Cliente_ID  "
          "FROM  PEDIDO , VFornecedor, VCliente  WHERE  Pedido.Fornecedor_ID = VFornecedor.Fornecedor_ID  "
-         "And Pedido.Cliente_ID = VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  AND PEDIDO.TAB_STATUS_ID = "
-         "1 "},
+         "And Pedido.Cliente_ID = VCliente.Pessoa_ID  And PEDIDO.PEDIDO_ID =  1  "
+         "AND PEDIDO.TAB_STATUS_ID = 1 "},
         {sql_server(), "EXEC SP_QBX_CON_PEDIDO_OLT1   1"}};
     for (const auto& [kind, statement] : dialects) {
         auto query = [&](int id) {
@@ -36,11 +36,9 @@ TEST_P(Orders, ReadsALiveOrderInBothDialects) {
         EXPECT_EQ(traced([&] { answer = query(1); }), (std::vector<ado::TraceEntry>{{statement, false}}));
         EXPECT_EQ(answer.first, Variant::integer(0));
         EXPECT_EQ(answer.second,
-                  (std::vector<Variant>{Variant("PRG-0001"), Variant::long_(101), Variant("Metalúrgica Alfa"),
-                                        Variant::long_(201), Variant("Planta Curitiba")}));
-        EXPECT_EQ(query(10), std::pair(Variant::integer(0),
-                                       std::vector<Variant>{Variant(""), Variant::long_(104), Variant(""),
-                                                            Variant::long_(202), Variant("Planta Betim")}));
+                  (std::vector<Variant>{"PRG-0001", 101, "Metalúrgica Alfa", 201, "Planta Curitiba"}));
+        EXPECT_EQ(query(10),
+                  std::pair(Variant::integer(0), std::vector<Variant>{"", 104, "", 202, "Planta Betim"}));
         EXPECT_EQ(message, kAsPassed);
         EXPECT_EQ(query(11).first, Variant::integer(kind == oracle() ? 10 : 0));
         for (int id : {99, 3, 12}) {
@@ -65,22 +63,19 @@ TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
     const std::vector<Case> cases{
         {oracle(), Variant(), "PRG-0001", 101,
          count + "'PRG-0001' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", false},
-        {oracle(), Variant::long_(0), "PRG-0003", 101,
-         count + "'PRG-0003' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ", true},
+        {oracle(), 0, "PRG-0003", 101, count + "'PRG-0003' AND  FORNECEDOR_ID =  101  AND TAB_STATUS_ID = 1 ",
+         true},
         {oracle(), Variant(), "O'Brien", 102,
          count + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ", true},
-        {oracle(), Variant::long_(2), "PRG-0001", 101,
+        {oracle(), 2, "PRG-0001", 101,
          count + "'PRG-0001' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ", false},
-        {oracle(), Variant::long_(1), "O'Brien", 101,
+        {oracle(), 1, "O'Brien", 101,
          count + "'O''Brien' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  1 ", true},
         {sql_server(), Variant(), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, NULL",
          false},
-        {sql_server(), Variant::long_(0), "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0",
-         true},
-        {sql_server(), Variant::long_(1), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 1",
-         true},
-        {sql_server(), Variant::long_(2), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 2",
-         false},
+        {sql_server(), 0, "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0", true},
+        {sql_server(), 1, "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 1", true},
+        {sql_server(), 2, "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, 2", false},
     };
     for (const auto& c : cases) {
         Arguments arguments{
@@ -106,17 +101,16 @@ TEST_P(Orders, TheFirstRefusedFieldDecides) {
     };
     const Variant number("NOVO-1"), supplier = Variant::long_(101), client = Variant::long_(201);
     const std::vector<Case> cases{
-        {Variant(" A "), Variant(), number, supplier, client, "Informe o pedido.", 0},
-        {Variant("E "), Variant("abc"), Variant(), Variant(), Variant(), "Informe o pedido.", 0},
-        {Variant("E"), Variant::long_(1), Variant(), Variant(), Variant(), "", 0},
-        {Variant("e"), Variant(), number, supplier, client, "", 1},
-        {Variant::null(), Variant(), Variant("   "), supplier, client, "Informe o campo N.º Programação.", 0},
-        {Variant("I"), Variant(), Variant(std::string(21, 'N')), Variant(), Variant(),
+        {" A ", Variant(), number, supplier, client, "Informe o pedido.", 0},
+        {"E ", "abc", Variant(), Variant(), Variant(), "Informe o pedido.", 0},
+        {"E", 1, Variant(), Variant(), Variant(), "", 0},
+        {"e", Variant(), number, supplier, client, "", 1},
+        {Variant::null(), Variant(), "   ", supplier, client, "Informe o campo N.º Programação.", 0},
+        {"I", Variant(), Variant(std::string(21, 'N')), Variant(), Variant(),
          "O campo N.º Programação deve ter no máximo 20 caracteres.", 0},
-        {Variant("I"), Variant(), Variant(std::string(20, 'N')), Variant("abc"), client,
-         "Informe o fornecedor.", 0},
-        {Variant("I"), Variant(), number, supplier, Variant::long_(0), "Informe a planta.", 0},
-        {Variant("A"), Variant::long_(2), Variant("PRG-0001"), supplier, client, kDuplicate, 1},
+        {"I", Variant(), Variant(std::string(20, 'N')), "abc", client, "Informe o fornecedor.", 0},
+        {"I", Variant(), number, supplier, 0, "Informe a planta.", 0},
+        {"A", 2, "PRG-0001", supplier, client, kDuplicate, 1},
     };
     for (const Variant& kind : {oracle(), sql_server()}) {
         for (const auto& c : cases) {

@@ -25,8 +25,8 @@ protected:
 TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
     const ado::ResultSet answer = db->connect()->session().execute(
         "SELECT 7 AS Whole, 9000000000 AS Big, 2.5 AS Exact, 7::numeric AS Exact_Whole, 1.5::float8 AS Real,"
-        " {ts '2030-01-15 14:30:00'} AS Moment, {ts '2030-01-31 00:00:00'} + 1 AS Next_Day, DATE "
-        "'2030-01-15' AS Day,"
+        " {ts '2030-01-15 14:30:00'} AS Moment, {ts '2030-01-31 00:00:00'} + 1 AS Next_Day,"
+        " DATE '2030-01-15' AS Day,"
         " 'Metalúrgica Alfa' AS Name, repeat('ç', 700) AS Long_Text, NULL::integer AS Nothing");
     EXPECT_EQ(answer.names(),
               (std::vector<std::string>{"whole", "big", "exact", "exact_whole", "real", "moment", "next_day",
@@ -35,7 +35,7 @@ TEST_F(Odbc, ValuesAreTypedFromTheColumnDescriptions) {
     std::string long_text;
     for (int i = 0; i < 700; ++i)
         long_text += "ç";
-    const std::vector<Variant> expected{Variant::long_(7),
+    const std::vector<Variant> expected{7,
                                         Variant(int64_t{9000000000}),
                                         Variant(2.5),
                                         Variant::long_(7),
@@ -61,9 +61,9 @@ TEST_F(Odbc, ProcedureCallsInEveryForm) {
         " LANGUAGE sql AS $$ SELECT Infra_Inteiro(valor), texto, dia $$");
     const Variant day(make_date(2030, 1, 15, 10));
     const std::vector<std::pair<std::string, std::vector<Variant>>> calls{
-        {"EXEC SP_ECO   2.5, 'a''b', '2030-01-15T10:00:00'", {Variant::long_(2), Variant("a'b"), day}},
-        {" exec sp_eco -2.5, NULL, {ts '2030-01-15 10:00:00'} ", {Variant::long_(-2), Variant::null(), day}},
-        {"EXECUTE SP_ECO 3.5,'x',NULL", {Variant::long_(4), Variant("x"), Variant::null()}}};
+        {"EXEC SP_ECO   2.5, 'a''b', '2030-01-15T10:00:00'", {2, "a'b", day}},
+        {" exec sp_eco -2.5, NULL, {ts '2030-01-15 10:00:00'} ", {-2, Variant::null(), day}},
+        {"EXECUTE SP_ECO 3.5,'x',NULL", {4, "x", Variant::null()}}};
     for (const auto& [text, answer] : calls)
         EXPECT_EQ(db->rows(text).at(0), answer) << text;
 }

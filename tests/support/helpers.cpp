@@ -126,11 +126,6 @@ ComponentTest::ComponentTest(bool embedded) : zolt_(new_zolt()) {
         use(std::make_unique<TempDatabase>());
 }
 
-ComponentTest::~ComponentTest() {
-    if (zolt_)
-        zolt_->Release();
-}
-
 void ComponentTest::use(std::unique_ptr<TestDatabase> database) {
     db = std::move(database);
     connection = Variant(automation::ObjectPtr(db->connect()));
@@ -158,13 +153,6 @@ Variant ComponentTest::invoke(std::string_view method, Arguments& arguments, con
     return result;
 }
 
-const Variant& ComponentTest::argument(const Arguments& arguments, std::string_view name) {
-    const auto found = std::ranges::find(arguments, name, &Arguments::value_type::first);
-    if (found == arguments.end())
-        throw std::invalid_argument("no argument " + std::string(name));
-    return found->second;
-}
-
 Arguments ComponentTest::unset(std::initializer_list<const char*> names) {
     Arguments arguments;
     for (const char* name : names)
@@ -182,12 +170,7 @@ std::vector<Variant> ComponentTest::outputs(const Arguments& arguments) {
 
 std::vector<ado::TraceEntry> ComponentTest::traced(const std::function<void()>& fn) {
     ado::trace::start();
-    try {
-        fn();
-    } catch (...) {
-        ado::trace::stop();
-        throw;
-    }
+    fn();
     return ado::trace::stop();
 }
 
@@ -203,10 +186,6 @@ void BackendTest::SetUp() {
     if (!database)
         GTEST_SKIP() << "no database server: $ZOLT_PG is not set";
     use(std::move(database));
-}
-
-std::string BackendTest::last_key(const std::string& column) const {
-    return rows("SELECT ULTIMO_VALOR FROM Infra_Chave WHERE NOME_COLUNA = '" + column + "'").at(0);
 }
 
 Lines BackendTest::operations() const {

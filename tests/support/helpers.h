@@ -83,7 +83,7 @@ inline const Variant kAsPassed("as passed");
 class ComponentTest : public ::testing::Test {
 protected:
     explicit ComponentTest(bool embedded = true);
-    ~ComponentTest() override;
+    ~ComponentTest() override { zolt_->Release(); }
 
     // Puts the calls on another database, through a connection of its own.
     void use(std::unique_ptr<TestDatabase> database);
@@ -102,8 +102,6 @@ protected:
     Variant invoke(std::string_view method, Arguments&& arguments, const Variant& kind) {
         return invoke(method, arguments, kind);
     }
-    // What a call left in one of its arguments.
-    static const Variant& argument(const Arguments& arguments, std::string_view name);
     // Output arguments by name, each kAsPassed, so that what a method wrote shows.
     static Arguments unset(std::initializer_list<const char*> names);
     // What a call left in its outputs (the arguments named Out...), in order.
@@ -113,7 +111,8 @@ protected:
     // The arguments of a new item of order 1 for part 303 on 10/03/2030, quantity 40.
     static Arguments new_item();
 
-    // Runs fn with the statement trace on; returns what it recorded.
+    // Runs fn with the statement trace on; returns what it recorded (the
+    // trace stays on if fn throws: the test fails then anyway).
     std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);
     // Only the statement texts of traced(fn).
     Lines traced_texts(const std::function<void()>& fn);
@@ -140,8 +139,6 @@ protected:
     std::unique_ptr<TestDatabase> another_database() const { return GetParam()(); }
 
     Lines rows(const std::string& sql) const { return db->row_texts(sql); }
-    // ULTIMO_VALOR of a key counter.
-    std::string last_key(const std::string& column) const;
     // ENTIDADE_ID|OPERACAO|USUARIO_ID|CHAVE of every recorded operation.
     Lines operations() const;
 };
