@@ -1,5 +1,5 @@
 // The object runtime and the ZOLT object as late-bound callers and the
-// loader see them: GUIDs, the class table, the interface description,
+// loader see them: error info, the class table, the interface description,
 // GetIDsOfNames and Invoke, the class factory and unload check, and
 // registration and creation by ProgID through the registry file.
 #include <gtest/gtest.h>
@@ -19,7 +19,6 @@
 namespace zolt::component {
 namespace {
 
-using automation::AutomationError;
 using com::DISPID;
 using com::Guid;
 
@@ -27,19 +26,7 @@ constexpr DISPID kServerDate = 0x60030007;
 
 using test::error_number;
 
-// ---- GUIDs, error info and the class table ----------------------------------
-
-// A GUID reads with or without braces, in any letter case; nothing else reads.
-TEST(Guid, ReadsBothFormsOnly) {
-    EXPECT_EQ(Guid::parse("{a7c63f8d-e019-11d6-aa31-0002440a28c8}"), kClsidZOLT);
-    EXPECT_EQ(Guid::parse("A7C63F8D-E019-11D6-AA31-0002440A28C8"), kClsidZOLT);
-    for (const char* bad :
-         {"", "{A7C63F8D-E019-11D6-AA31-0002440A28C8", "A7C63F8D-E019-11D6-AA31-0002440A28C",
-          "{A7C63F8DE019-11D6-AA31-0002440A28C8-}", "{G7C63F8D-E019-11D6-AA31-0002440A28C8}",
-          "{A7C63F8D-E019-11D6-AA31-0002440A28C8}x"})
-        EXPECT_FALSE(Guid::parse(bad)) << bad;
-    EXPECT_THROW(Guid::from("nonsense"), AutomationError);
-}
+// ---- Error info and the class table ----------------------------------
 
 // A failing call's error info is raised once by the calling method, or handed
 // to a late-bound caller as an exception; without info the status speaks.

@@ -1,5 +1,4 @@
-// The frame every method runs in: its handler, the trailer of a failure, and
-// the dialect switch.
+// The frame every method runs in: its handler and the trailer of a failure.
 #include "component/frame.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@ namespace {
 
 using namespace test;
 using automation::Array;
-using automation::AutomationError;
 
 TEST(Handler, TurnsAnyStandardExceptionIntoAHandledError) {
     Variant message;
@@ -24,17 +22,6 @@ TEST(Handler, TurnsAnyStandardExceptionIntoAHandledError) {
     EXPECT_EQ(status, com::S_OK);
     EXPECT_EQ(message.text(),
               std::string(kItemUnavailable) + " - TvrZOLT.gMetodo. ( fora do intervalo :  No Nº 120) ");
-}
-
-// The kind equals "ORACLE" by the Basic rule: exactly, an object through its
-// value; Null never equals; an array or a Nothing object cannot be compared.
-TEST(DatabaseKind, IsComparedWithOracleByTheBasicRule) {
-    EXPECT_TRUE(is_oracle(object_holding(Variant("ORACLE"))));
-    for (const Variant& kind :
-         {Variant("ORACLE "), Variant(), Variant::null(), object_holding(Variant::null())})
-        EXPECT_FALSE(is_oracle(kind));
-    for (const Variant& kind : {Variant(Array{}), Variant(automation::ObjectPtr())})
-        EXPECT_THROW(is_oracle(kind), AutomationError);
 }
 
 using Frame = ComponentTest;
