@@ -122,6 +122,18 @@ bool is_oracle(const Variant& database_kind);
 // Text of a formatted value, as concatenated into a statement.
 inline std::string text(const Variant& value) { return automation::to_text(value); }
 
+// Appends the pieces to a statement text. Every piece is made before any is
+// appended, as when they are joined first, so that a piece that fails leaves
+// the text as it was; joined in place, they need no text of their own.
+inline void append(std::string& statement, std::initializer_list<std::string_view> pieces) {
+    std::size_t size = statement.size();
+    for (const std::string_view piece : pieces)
+        size += piece.size();
+    statement.reserve(size);
+    for (const std::string_view piece : pieces)
+        statement += piece;
+}
+
 // Procedure calls: "EXEC " + procedure + three blanks + the arguments joined
 // by ", ". A call built piece by piece starts with exec_start and appends
 // every argument but the last as argument(...), its text followed by the

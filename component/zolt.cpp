@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
+#include <memory>
 
 #include "component/interface_table.h"
 #include "platform/com/names.h"
@@ -92,11 +92,12 @@ HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* resul
             return com::DISP_E_PARAMNOTFOUND;
         arguments[position] = argument;
     }
-    // A parameter the caller left out is passed as an Empty Variant of this call.
-    std::optional<std::array<Variant, kMostParameters>> omitted;
+    // A parameter the caller left out is passed as an Empty Variant of this
+    // call, made only when one is left out.
+    std::unique_ptr<std::array<Variant, kMostParameters>> omitted;
     for (std::size_t i = 0; i < count; ++i) {
         if (arguments[i]) continue;
-        if (!omitted) omitted.emplace();
+        if (!omitted) omitted = std::make_unique<std::array<Variant, kMostParameters>>();
         arguments[i] = &(*omitted)[i];
     }
 

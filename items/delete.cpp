@@ -64,7 +64,7 @@ bool ZOLT::mTrataSP_QBX_EXC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         h.step(10);
         h.statement = " UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2 ";
         h.step(20);
-        h.statement += " WHERE PEDIDO_ITEM_ID =  " + number_literal(pedido_item_id) + " ";
+        append(h.statement, {" WHERE PEDIDO_ITEM_ID =  ", number_literal(pedido_item_id), " "});
         h.step(30);
         run_emulated_write(h.statement, connection);
         h.step(40);

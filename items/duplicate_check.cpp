@@ -82,15 +82,16 @@ bool ZOLT::mTrataSP_QBX_DUP_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
             " FROM PEDIDO_ITEM "
             " WHERE ";
         h.step(30);
-        h.statement += " PECA_ID =  " + text(formatter.SqlNumber(Variant(peca_id))) + " AND ";
+        append(h.statement, {" PECA_ID =  ", text(formatter.SqlNumber(Variant(peca_id))), " AND "});
         if (new_item) {
             h.step(40);
-            h.statement += " PEDIDO_ID =  " + text(formatter.SqlNumber(Variant(pedido_id))) + " ";
+            append(h.statement, {" PEDIDO_ID =  ", text(formatter.SqlNumber(Variant(pedido_id))), " "});
         } else {
             h.step(50);
-            h.statement += " PEDIDO_ID =  " + text(formatter.SqlNumber(Variant(pedido_id))) + " AND ";
+            append(h.statement, {" PEDIDO_ID =  ", text(formatter.SqlNumber(Variant(pedido_id))), " AND "});
             h.step(60);
-            h.statement += " PEDIDO_ITEM_ID <>  " + text(formatter.SqlNumber(Variant(pedido_item_id))) + " ";
+            append(h.statement,
+                   {" PEDIDO_ITEM_ID <>  ", text(formatter.SqlNumber(Variant(pedido_item_id))), " "});
         }
         h.step(70);
         h.statement += " And Tab_Status_ID IN ( 509 , 510 )";

@@ -113,17 +113,17 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
             " TAB_STATUS_ID ) "
             " VALUES ";
         h.step(50);
-        h.statement += " (  " + number_literal(key) + " , ";
+        append(h.statement, {" (  ", number_literal(key), " , "});
         h.step(60);
-        h.statement += "  " + date_literal(data_embarque) + " , ";
+        append(h.statement, {"  ", date_literal(data_embarque), " , "});
         h.step(70);
-        h.statement += "  " + number_literal(peca_id) + " , ";
+        append(h.statement, {"  ", number_literal(peca_id), " , "});
         h.step(80);
-        h.statement += "  " + number_literal(pedido_id) + " , ";
+        append(h.statement, {"  ", number_literal(pedido_id), " , "});
         h.step(90);
-        h.statement += "  " + number_literal(qtde_pedida) + " , ";
+        append(h.statement, {"  ", number_literal(qtde_pedida), " , "});
         h.step(100);
-        h.statement += "  " + number_literal(items::kNewItemStatus) + " ) ";
+        append(h.statement, {"  ", number_literal(items::kNewItemStatus), " ) "});
 
         h.step(110);
         run_emulated_write(h.statement, connection);

@@ -101,8 +101,9 @@ bool ZOLT::mTrataSP_QBX_CON_LIS_PED_ITEM_OLT1(std::string& kind, std::string& co
         h.step(10);
         h.statement = items::kLiveItemColumnsAndJoin;
         h.step(20);
-        h.statement +=
-            " AND PEDIDO_ITEM.PEDIDO_ID =  " + text(outside::formatter().NumberValue(Variant(pedido_id))) + " ";
+        append(h.statement,
+               {" AND PEDIDO_ITEM.PEDIDO_ID =  ", text(outside::formatter().NumberValue(Variant(pedido_id))),
+                " "});
         h.step(30);
         h.statement += items::kLiveItemFilter;
         h.step(40);

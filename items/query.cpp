@@ -63,9 +63,8 @@ bool ZOLT::mTrataSP_QBX_CON_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
         h.step(10);
         h.statement = items::kLiveItemColumnsAndJoin;
         h.step(20);
-        h.statement +=
-            " AND PEDIDO_ITEM.PEDIDO_ITEM_ID =  " + text(outside::formatter().NumberValue(Variant(pedido_item_id))) +
-            " ";
+        append(h.statement, {" AND PEDIDO_ITEM.PEDIDO_ITEM_ID =  ",
+                             text(outside::formatter().NumberValue(Variant(pedido_item_id))), " "});
         h.step(30);
         h.statement += items::kLiveItemFilter;
         h.step(40);

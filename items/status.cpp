@@ -29,7 +29,8 @@ HRESULT ZOLT::gConsulta_Status_PEDIDO_ITEM(Variant& InVntPedido_Item_ID, Variant
             " PEDIDO_ITEM  "
             " WHERE ";
         h.step(20);
-        h.statement += " PEDIDO_ITEM.PEDIDO_ITEM_ID =  " + text(formatter.NumberValue(InVntPedido_Item_ID)) + " ";
+        append(h.statement,
+               {" PEDIDO_ITEM.PEDIDO_ITEM_ID =  ", text(formatter.NumberValue(InVntPedido_Item_ID)), " "});
 
         h.step(30);
         auto answer = open_statement(Style::Query, h.statement, InVntConecta_DB);

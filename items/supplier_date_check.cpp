@@ -21,7 +21,7 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
         // The order's supplier; a missing order counts as supplier 0.
         h.step(20);
         h.statement = " Select Fornecedor_ID From Pedido ";
-        h.statement += " Where Pedido_ID = " + text(formatter.NumberValue(InVntPedido_ID)) + " ";
+        append(h.statement, {" Where Pedido_ID = ", text(formatter.NumberValue(InVntPedido_ID)), " "});
         h.step(30);
         auto supplier_answer = open_statement(Style::Query, h.statement, InVntConecta_DB);
         h.step(40);
@@ -44,11 +44,11 @@ HRESULT ZOLT::mVerifica_Dupli_Pedido_Item_Fornecedor(Variant& InVntPedido_Item_I
             " WHERE Pedido_Item.Pedido_ID = Pedido.Pedido_ID "
             " And Pedido_Item.Tab_Status_ID = 510 ";
         h.step(80);
-        h.statement += " And Pedido.Fornecedor_ID = " + number_literal(supplier_id);
+        append(h.statement, {" And Pedido.Fornecedor_ID = ", number_literal(supplier_id)});
         h.step(90);
-        h.statement += " And Pedido_Item.Data_Embarque >= " + date_literal(InVntData);
+        append(h.statement, {" And Pedido_Item.Data_Embarque >= ", date_literal(InVntData)});
         h.step(100);
-        h.statement += " And Pedido_Item.Data_Embarque < " + date_literal(InVntData) + " + 1 ";
+        append(h.statement, {" And Pedido_Item.Data_Embarque < ", date_literal(InVntData), " + 1 "});
         h.step(110);
         if (automation::is_true(automation::greater(formatter.NumberValue(InVntPedido_Item_ID), Variant(int16_t{0})))) {
             h.step(120);

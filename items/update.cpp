@@ -89,16 +89,17 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
             " UPDATE PEDIDO_ITEM "
             " SET ";
         h.step(20);
-        h.statement += " DATA_EMBARQUE =  " + date_literal(data_embarque) + " , ";
+        append(h.statement, {" DATA_EMBARQUE =  ", date_literal(data_embarque), " , "});
         h.step(30);
         auto& formatter = outside::formatter();
-        h.statement += " PECA_ID =  " + text(formatter.SqlNumber(Variant(peca_id))) + " , ";
+        append(h.statement, {" PECA_ID =  ", text(formatter.SqlNumber(Variant(peca_id))), " , "});
         h.step(40);
-        h.statement += " PEDIDO_ID =  " + text(formatter.SqlNumber(Variant(pedido_id))) + " , ";
+        append(h.statement, {" PEDIDO_ID =  ", text(formatter.SqlNumber(Variant(pedido_id))), " , "});
         h.step(50);
-        h.statement += " QTDE_PEDIDA =  " + text(formatter.SqlNumber(Variant(qtde_pedida))) + " , ";
+        append(h.statement, {" QTDE_PEDIDA =  ", text(formatter.SqlNumber(Variant(qtde_pedida))), " , "});
         h.step(60);
-        h.statement += " TAB_STATUS_ID =  " + text(formatter.SqlNumber(Variant(items::kNewItemStatus))) + " ";
+        append(h.statement,
+               {" TAB_STATUS_ID =  ", text(formatter.SqlNumber(Variant(items::kNewItemStatus))), " "});
         h.step(70);
         std::string equals_operator = "=";
         h.statement += " WHERE PEDIDO_ITEM_ID  " +

@@ -68,7 +68,7 @@ bool ZOLT::mTrataSP_QBX_EXC_PEDIDO_OLT1(std::string& kind, std::string& connecti
         h.step(10);
         h.statement = " UPDATE PEDIDO SET TAB_STATUS_ID = 2 ";
         h.step(20);
-        h.statement += " WHERE PEDIDO_ID =  " + number_literal(pedido_id) + " ";
+        append(h.statement, {" WHERE PEDIDO_ID =  ", number_literal(pedido_id), " "});
 
         h.step(30);
         run_emulated_write(h.statement, connection);

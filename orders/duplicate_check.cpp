@@ -94,22 +94,24 @@ bool ZOLT::mTrataSP_QBX_DUP_PEDIDO_OLT1(std::string& kind, std::string& connecti
             h.step(20);
             h.statement = kCountOrdersWhere;
             h.step(30);
-            h.statement += " NUM_PEDIDO_EXTERNO =  " + text_literal(num_pedido_externo) + " AND ";
+            append(h.statement, {" NUM_PEDIDO_EXTERNO =  ", text_literal(num_pedido_externo), " AND "});
             h.step(40);
-            h.statement += " FORNECEDOR_ID =  " + number_literal(fornecedor_id) + " ";
+            append(h.statement, {" FORNECEDOR_ID =  ", number_literal(fornecedor_id), " "});
             h.step(50);
             h.statement += " AND TAB_STATUS_ID = 1 ";
         } else {
             h.step(60);
             h.statement = kCountOrdersWhere;
             h.step(70);
-            h.statement += " NUM_PEDIDO_EXTERNO =  " + text(formatter.SqlText(Variant(num_pedido_externo)));
+            append(h.statement,
+                   {" NUM_PEDIDO_EXTERNO =  ", text(formatter.SqlText(Variant(num_pedido_externo)))});
             h.step(80);
-            h.statement += " And FORNECEDOR_ID =  " + text(formatter.SqlNumber(Variant(fornecedor_id)));
+            append(h.statement,
+                   {" And FORNECEDOR_ID =  ", text(formatter.SqlNumber(Variant(fornecedor_id)))});
             h.step(90);
             h.statement += " AND TAB_STATUS_ID = 1 ";
             h.step(100);
-            h.statement += " And PEDIDO_ID <>  " + text(formatter.SqlNumber(Variant(pedido_id))) + " ";
+            append(h.statement, {" And PEDIDO_ID <>  ", text(formatter.SqlNumber(Variant(pedido_id))), " "});
         }
 
         h.step(110);

@@ -118,17 +118,17 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_OLT1(std::string& kind, std::string& connecti
                       " Cliente_ID ) "
                       " VALUES ";
         h.step(50);
-        h.statement += " (  " + number_literal(key) + " , ";
+        append(h.statement, {" (  ", number_literal(key), " , "});
         h.step(60);
         h.statement += " 1 , ";
         h.step(70);
-        h.statement += "  " + text(formatter.SqlNumber(Variant(status))) + " , ";
+        append(h.statement, {"  ", text(formatter.SqlNumber(Variant(status))), " , "});
         h.step(80);
-        h.statement += "  " + text_literal(num_pedido_externo) + " , ";
+        append(h.statement, {"  ", text_literal(num_pedido_externo), " , "});
         h.step(90);
-        h.statement += "  " + text(formatter.SqlNumber(Variant(fornecedor_id))) + " , ";
+        append(h.statement, {"  ", text(formatter.SqlNumber(Variant(fornecedor_id))), " , "});
         h.step(100);
-        h.statement += "  " + text(formatter.SqlNumber(Variant(cliente_id))) + " ) ";
+        append(h.statement, {"  ", text(formatter.SqlNumber(Variant(cliente_id))), " ) "});
 
         h.step(110);
         run_emulated_write(h.statement, connection);

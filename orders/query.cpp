@@ -76,7 +76,9 @@ bool ZOLT::mTrataSP_QBX_CON_PEDIDO_OLT1(std::string& kind, std::string& connecti
                       " Pedido.Fornecedor_ID = VFornecedor.Fornecedor_ID "
                       " And Pedido.Cliente_ID = VCliente.Pessoa_ID ";
         h.step(20);
-        h.statement += " And PEDIDO.PEDIDO_ID =  " + text(outside::formatter().NumberValue(Variant(pedido_id))) + " ";
+        append(h.statement,
+               {" And PEDIDO.PEDIDO_ID =  ", text(outside::formatter().NumberValue(Variant(pedido_id))),
+                " "});
         h.step(30);
         h.statement += " AND PEDIDO.TAB_STATUS_ID = 1 ";
 

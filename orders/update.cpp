@@ -98,15 +98,16 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_OLT1(std::string& kind, std::string& connecti
                       " EMPRESA_ID = 1 , "
                       " TAB_STATUS_ID =  1 , ";
         h.step(20);
-        h.statement += " NUM_PEDIDO_EXTERNO =  " + text_literal(num_pedido_externo) + " , ";
+        append(h.statement, {" NUM_PEDIDO_EXTERNO =  ", text_literal(num_pedido_externo), " , "});
         h.step(30);
-        h.statement += " FORNECEDOR_ID =  " + text(formatter.SqlNumber(Variant(fornecedor_id))) + " , ";
+        append(h.statement, {" FORNECEDOR_ID =  ", text(formatter.SqlNumber(Variant(fornecedor_id))), " , "});
         h.step(40);
-        h.statement += " Cliente_ID =  " + text(formatter.SqlNumber(Variant(cliente_id))) + " ";
+        append(h.statement, {" Cliente_ID =  ", text(formatter.SqlNumber(Variant(cliente_id))), " "});
         h.step(50);
         std::string equals_operator = "=";
-        h.statement += " WHERE PEDIDO_ID  " + text(outside::writer().WriteNumber(Variant(pedido_id), equals_operator)) +
-                       " ";
+        append(h.statement,
+               {" WHERE PEDIDO_ID  ", text(outside::writer().WriteNumber(Variant(pedido_id), equals_operator)),
+                " "});
 
         h.step(60);
         run_emulated_write(h.statement, connection);

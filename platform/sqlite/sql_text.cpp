@@ -547,6 +547,8 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
 
 bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
     std::string_view rest = skip_blanks_and_comments(sql);
+    if (rest.empty() || (rest[0] | 0x20) != 'e')
+        return false;  // the usual text, told apart at its first letter
     if (starts_with_word(rest, "EXEC"))
         rest.remove_prefix(4);
     else if (starts_with_word(rest, "EXECUTE"))
