@@ -456,7 +456,8 @@ public:
             procedures_->create(*definition);
             return {};
         }
-        if (shape != ShapeResult::NeedsRewrite)
+        // A text shaped like a rewritten one may need the rewriting too.
+        if (shape == ShapeResult::Unshaped || (shape == ShapeResult::Shaped && !needs_rewrite(sql)))
             return prepare_and_run(sql, sql);
         const std::string rewritten = rewrite_inline_sql(sql);
         if (recent_shapes_.shape(rewritten, shaped_, place) == ShapeResult::Shaped)

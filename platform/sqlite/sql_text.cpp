@@ -710,6 +710,34 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
 // The scan of shape_text starts each value of `like` at the same place of the
 // same text, in the same state; only the values themselves can change what it
 // does, and each is read as that scan reads it.
+namespace {
+
+// A date escape where a shape read from rewritten texts has a value: the
+// literal its rewriting would stand there, the Julian day number as written
+// (0 when that would be no literal of its own, or the escape is no date).
+std::size_t escape_literal(std::string_view sql, std::size_t at, Literal& literal) {
+    double julian = 0;
+    std::size_t length = 0;
+    try {
+        length = date_escape(sql.substr(at), julian);
+    } catch (...) {
+        return 0;  // read afresh, where the rewriting raises it
+    }
+    if (length == 0)
+        return 0;
+    // The character before and the one after, with the number between.
+    char rewritten[48];
+    rewritten[0] = at > 0 ? sql[at - 1] : ' ';
+    char* end = std::to_chars(rewritten + 1, rewritten + 40, julian).ptr;
+    const auto written = static_cast<std::size_t>(end - rewritten - 1);
+    if (at + length < sql.size())
+        *end++ = sql[at + length];
+    const std::string_view text(rewritten, static_cast<std::size_t>(end - rewritten));
+    return statement_literal(text, 1, literal) == written ? length : 0;
+}
+
+}  // namespace
+
 bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped) {
     if (like.marks.empty())
         return false;
@@ -725,7 +753,9 @@ bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStateme
             return false;
         Literal& literal = shaped.values[k];
         // The text between the values is the pattern's, which holds no NUL.
-        const std::size_t length = statement_literal(sql, at, literal);
+        std::size_t length = statement_literal(sql, at, literal);
+        if (length == 0 && sql[at] == '{')
+            length = escape_literal(sql, at, literal);
         if (length == 0 || !bindable(literal) || sql.substr(at, length).find('\0') != std::string_view::npos)
             return false;
         at += length;
