@@ -84,7 +84,13 @@ bool is_oracle(const Variant& database_kind) {
     return automation::is_true(automation::equals(database_kind, Variant("ORACLE")));
 }
 
-std::string exec_start(std::string_view procedure) { return "EXEC " + std::string(procedure) + "   "; }
+std::string exec_start(std::string_view procedure) {
+    // With room for the arguments, so that appending them moves nothing.
+    std::string statement;
+    statement.reserve(256);
+    statement.append("EXEC ").append(procedure).append("   ");
+    return statement;
+}
 
 std::string exec_call(std::string_view procedure, std::initializer_list<Variant> formatted_arguments) {
     std::string statement = exec_start(procedure);
