@@ -22,14 +22,17 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/empty_object.h"
 #include "bench/floor.h"
 #include "bench/raw_connection.h"
 #include "bench/soak.h"
 #include "bench/statement_capture.h"
 #include "bench/workload.h"
+#include "platform/ado/ado.h"
 
 namespace zolt::bench {
 
@@ -257,6 +260,26 @@ void print_table(const std::vector<Case>& cases, const std::vector<Floor>& floor
                     over_target, cases.size(), worst, worst_label.c_str());
 }
 
+// What the late-bound call alone costs: the cheapest case's arguments, made
+// as for the component, handed to an object whose methods do nothing.
+void print_empty_call(const std::vector<Case>& cases) {
+    const auto found = std::find_if(cases.begin(), cases.end(), [](const Case& c) {
+        return c.label() == "gVerifica_Data_Atual/SQLSERVER";
+    });
+    if (found == cases.end())
+        return;
+    EmptyObject empty;
+    Call call(empty, *found, Variant(automation::ObjectPtr(std::make_shared<ado::Connection>())));
+    constexpr int kCalls = 200'000;
+    call.make_inputs_ahead(kCalls);
+    const double seconds = seconds_of([&] {
+        for (int i = 0; i < kCalls; ++i)
+            call.run();
+    });
+    std::printf("Invoke of a method that does nothing, with the arguments of %s: %.0f calls/s (%.3f us a call)\n",
+                found->label().c_str(), kCalls / seconds, seconds / kCalls * 1e6);
+}
+
 // Calls of one case and runs of its prepared floor, nothing else timed or
 // printed, so that a profiler sees the two sides apart (ZOLT::Invoke and
 // PreparedFloor::run) without the benchmark library around them.
@@ -312,6 +335,7 @@ int run(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
     print_table(workload.cases(), floors, collector);
+    print_empty_call(workload.cases());
     return 0;
 }
 
