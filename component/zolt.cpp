@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
+#include <optional>
 
 #include "component/interface_table.h"
 #include "platform/com/names.h"
@@ -94,10 +94,10 @@ HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* resul
     }
     // A parameter the caller left out is passed as an Empty Variant of this
     // call, made only when one is left out.
-    std::unique_ptr<std::array<Variant, kMostParameters>> omitted;
+    std::optional<std::array<Variant, kMostParameters>> omitted;
     for (std::size_t i = 0; i < count; ++i) {
         if (arguments[i]) continue;
-        if (!omitted) omitted = std::make_unique<std::array<Variant, kMostParameters>>();
+        if (!omitted) omitted.emplace();
         arguments[i] = &(*omitted)[i];
     }
 
