@@ -84,7 +84,7 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
     for (std::size_t i = 0; i < cases.size() + other_users.size(); ++i) {
         const Case& c = cases[i % cases.size()];
         const bool trailer = i < cases.size();
-        ScopedClass failing(outside::clsid::kSqlFormatter, failing_formatter_class("Recusado", c.answered));
+        FailingFormatter failing("Recusado", c.answered);
         on_new_thread([&] {
             Arguments arguments =
                 changed(c.arguments, {{kUser, trailer ? first_user[i % 4] : other_users[i - cases.size()]}});

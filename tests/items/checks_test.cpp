@@ -31,11 +31,11 @@ TEST_P(Items, APartStandsOnAtMostOneLiveItemOfAnOrder) {
             Arguments arguments{{kItem, test.item_id},
                                 {kPart, Variant::long_(test.part)},
                                 {kOrder, Variant::long_(test.order)}};
-            const Lines sent = traced_texts([&] {
+            const Trace sent = traced([&] {
                 EXPECT_EQ(invoke("gVerifica_Duplicidade_PEDIDO_ITEM", arguments, kind), Variant(test.free));
             });
             if (!test.procedure.empty()) {
-                EXPECT_EQ(sent, Lines{kind == oracle() ? test.inline_text : test.procedure});
+                EXPECT_EQ(sent, (Trace{{kind == oracle() ? test.inline_text : test.procedure, false}}));
             }
             EXPECT_EQ(message, test.free ? kAsPassed : Variant("Já existe a peça no pedido informado."));
         }
@@ -76,9 +76,9 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
                       {{kItem, item_id}, {kOrder, Variant::long_(order)}, {"InVntData", date}}, kind);
     };
     for (const Variant& kind : {oracle(), sql_server()}) {
-        EXPECT_EQ(traced_texts([&] { day_free(Variant::long_(11), 1, day(2030, 5, 5), kind); }),
-                  (Lines{" Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ",
-                         count_query + " And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  11 "}));
+        EXPECT_EQ(traced([&] { day_free(Variant::long_(11), 1, day(2030, 5, 5), kind); }),
+                  (Trace{{" Select Fornecedor_ID From Pedido  Where Pedido_ID = 1 ", false},
+                         {count_query + " And PEDIDO_ITEM.PEDIDO_ITEM_ID <>  11 ", false}}));
         for (const Case& test : cases) {
             EXPECT_EQ(day_free(test.item_id, test.order, test.date, kind), Variant(test.confirmed == 0))
                 << test.order << " " << test.confirmed;
@@ -88,7 +88,7 @@ TEST_P(Items, CountsTheSuppliersConfirmedItemsOnTheDay) {
                                    : kAsPassed);
         }
     }
-    EXPECT_EQ(traced_texts([&] { day_free(Variant(), 1, day(2030, 5, 5), oracle()); }).back(), count_query);
+    EXPECT_EQ(traced([&] { day_free(Variant(), 1, day(2030, 5, 5), oracle()); }).back().text, count_query);
 }
 
 // "A" and "E" ask for the item id (letter case counts, blanks around do not);
@@ -143,10 +143,10 @@ TEST_P(Items, AServerDateFailureStopsBeforeTheShippingDate) {
     db->exec("DELETE FROM Infra_IDS");
     Arguments arguments = changed(new_item(), {{kShipping, "não é data"}});
     arguments.emplace_back(kFlag, Variant("I"));
-    EXPECT_EQ(traced_texts([&] {
+    EXPECT_EQ(traced([&] {
                   EXPECT_EQ(invoke("mConsiste_Campos_Pedido_Item", arguments, oracle()), Variant(false));
               }),
-              Lines{"Select Sysdate as Data From Infra_IDS "});
+              (Trace{{"Select Sysdate as Data From Infra_IDS ", false}}));
     EXPECT_EQ(message, Variant("Erro na verificação da data atual."));
 }
 

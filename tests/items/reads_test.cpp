@@ -32,7 +32,7 @@ TEST_P(Items, ItemQueryReadsOneLiveItemInBothDialects) {
             EXPECT_EQ(message, Variant("Não foi encontrado o pedido informado."));
         }
         std::pair<Variant, std::vector<Variant>> answer;
-        EXPECT_EQ(traced_texts([&] { answer = query(2); }), Lines{statement});
+        EXPECT_EQ(traced([&] { answer = query(2); }), (Trace{{statement, false}}));
         EXPECT_EQ(answer,
                   std::pair(Variant::integer(0), std::vector<Variant>{"15/01/2030", 302, 1, 50, "PC-1002"}));
         EXPECT_EQ(message, kAsPassed);
@@ -48,8 +48,9 @@ TEST_P(Items, StatusQueryFindsItemsInAnyState) {
     };
     for (const Variant& kind : {oracle(), sql_server()}) {
         std::pair<Variant, Variant> answer;
-        EXPECT_EQ(traced_texts([&] { answer = status(4, kind); }),
-                  Lines{kItemSelect + "  FROM  PEDIDO_ITEM   WHERE  PEDIDO_ITEM.PEDIDO_ITEM_ID =  4 "});
+        EXPECT_EQ(
+            traced([&] { answer = status(4, kind); }),
+            (Trace{{kItemSelect + "  FROM  PEDIDO_ITEM   WHERE  PEDIDO_ITEM.PEDIDO_ITEM_ID =  4 ", false}}));
         EXPECT_EQ(answer, std::pair(Variant::integer(0), Variant::long_(2)));
         EXPECT_EQ(message, kAsPassed);
     }
@@ -87,7 +88,7 @@ TEST_P(Items, ListsTheLiveItemsOfActivePartsAsParallelArrays) {
         EXPECT_EQ(list(3), nothing);
         EXPECT_EQ(list(999), nothing);
         std::vector<Variant> answer;
-        EXPECT_EQ(traced_texts([&] { answer = list(1); }), Lines{statement});
+        EXPECT_EQ(traced([&] { answer = list(1); }), (Trace{{statement, false}}));
         const Variant one = Variant::long_(1);
         EXPECT_EQ(answer,
                   (std::vector<Variant>{array({"15/01/2030", "15/01/2030", ""}), array({301, 302, 303}),

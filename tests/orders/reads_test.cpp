@@ -33,7 +33,7 @@ TEST_P(Orders, ReadsALiveOrderInBothDialects) {
             return std::pair{result, outputs(arguments)};
         };
         std::pair<Variant, std::vector<Variant>> answer;
-        EXPECT_EQ(traced([&] { answer = query(1); }), (std::vector<ado::TraceEntry>{{statement, false}}));
+        EXPECT_EQ(traced([&] { answer = query(1); }), (Trace{{statement, false}}));
         EXPECT_EQ(answer.first, Variant::integer(0));
         EXPECT_EQ(answer.second,
                   (std::vector<Variant>{"PRG-0001", 101, "Metalúrgica Alfa", 201, "Planta Curitiba"}));
@@ -82,7 +82,7 @@ TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
             {kOrder, c.id}, {kNumber, Variant(c.number)}, {kSupplier, Variant::long_(c.supplier)}};
         Variant unique;
         EXPECT_EQ(traced([&] { unique = invoke("gVerifica_Duplicidade_PEDIDO", arguments, c.kind); }),
-                  (std::vector<ado::TraceEntry>{{c.statement, false}}));
+                  (Trace{{c.statement, false}}));
         EXPECT_EQ(unique, Variant(c.unique)) << c.statement;
         EXPECT_EQ(message, c.unique ? kAsPassed : Variant(kDuplicate)) << c.statement;
     }
@@ -117,9 +117,8 @@ TEST_P(Orders, TheFirstRefusedFieldDecides) {
             Arguments arguments{{kFlag, c.flag},         {kOrder, c.id},      {kNumber, c.number},
                                 {kSupplier, c.supplier}, {kClient, c.client}, {"OutVntPedido_ID", kAsPassed}};
             Variant valid;
-            EXPECT_EQ(
-                traced_texts([&] { valid = invoke("mConsiste_Campos_Pedido", arguments, kind); }).size(),
-                c.reads)
+            EXPECT_EQ(traced([&] { valid = invoke("mConsiste_Campos_Pedido", arguments, kind); }).size(),
+                      c.reads)
                 << c.message;
             EXPECT_EQ(valid, Variant(c.message.empty())) << c.message;
             EXPECT_EQ(message, c.message.empty() ? kAsPassed : Variant(c.message)) << c.message;

@@ -22,14 +22,8 @@ void control_server(const std::string& action) {
     ASSERT_EQ(std::system((std::string(command) + " " + action + " >/dev/null 2>&1").c_str()), 0) << action;
 }
 
-class ServerFaults : public ComponentTest {
+class ServerFaults : public BackendTest {
 protected:
-    ServerFaults() : ComponentTest(false) {}
-    void SetUp() override {
-        ZOLT_REQUIRE_SERVER();
-        use(std::make_unique<ServerDatabase>());
-    }
-
     // gVerifica_Data_Atual in the inline dialect for user 1: its result, the
     // message it left, the server's words in it, and how long it took.
     struct Answer {
@@ -64,7 +58,7 @@ protected:
 // A login the server refuses, a driver that is not installed and a statement
 // the server rejects each fail the call with the words of whoever refused; no
 // password shows.
-TEST_F(ServerFaults, RefusalsOfTheDriverAndTheServer) {
+TEST_P(ServerFaults, RefusalsOfTheDriverAndTheServer) {
     const std::string password = db->connection_string().substr(db->connection_string().find("Pwd=") + 4);
     const Answer refused = server_date(other_connection("Pwd=", "Pwd=wrong"));
     const Answer no_driver = server_date(other_connection("{PostgreSQL Unicode}", "{No Such Driver}"));
@@ -88,7 +82,7 @@ TEST_F(ServerFaults, RefusalsOfTheDriverAndTheServer) {
 // Stopped before the call: the call fails at once with the driver's words.
 // Restarted between two calls: the second succeeds on new connections, the
 // separate connections of an inline write and the key generator's included.
-TEST_F(ServerFaults, StoppedAndRestartedServer) {
+TEST_P(ServerFaults, StoppedAndRestartedServer) {
     EXPECT_TRUE(server_date(connection).result);
     control_server("stop -m fast");
     const Answer stopped = server_date(connection);
@@ -124,7 +118,7 @@ TEST_F(ServerFaults, StoppedAndRestartedServer) {
 
 // A statement held up by a lock ends at the statement timeout, or when its
 // backend is terminated from another connection; the next call succeeds.
-TEST_F(ServerFaults, StatementHeldUpByALock) {
+TEST_P(ServerFaults, StatementHeldUpByALock) {
     auto locker = db->connect();
     locker->session().execute("BEGIN; LOCK TABLE Infra_IDS_Linha IN ACCESS EXCLUSIVE MODE");
 
@@ -148,6 +142,8 @@ TEST_F(ServerFaults, StatementHeldUpByALock) {
         << terminated.message;
     EXPECT_TRUE(server_date(connection).result);
 }
+
+INSTANTIATE_TEST_SUITE_P(Server, ServerFaults, ::testing::Values(&on_server));
 
 }  // namespace
 }  // namespace zolt::test

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -23,20 +22,6 @@ std::string make_temp_folder() {
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
     return pattern;
-}
-
-void expect_ok(com::HRESULT status, const char* what) {
-    if (com::failed(status))
-        throw std::runtime_error(std::string(what) + " failed with status " + std::to_string(status));
-}
-
-template <class... Values>
-std::string call_text(const Values&... values) {
-    std::ostringstream out;
-    ((out << values << "|"), ...);
-    std::string text = out.str();
-    text.pop_back();
-    return text;
 }
 
 }  // namespace
@@ -97,28 +82,17 @@ Lines TestDatabase::row_texts(const std::string& sql) const {
     return lines;
 }
 
-std::string TestDatabase::error_of(const std::string& statement) const {
-    try {
-        ado::Recordset recordset;
-        recordset.open(Variant(statement), Variant(connection_string()));
-    } catch (const automation::AutomationError& e) {
-        return e.description();
-    }
-    ADD_FAILURE() << "no error from: " << statement;
-    return {};
-}
-
 component::_ZOLT* new_zolt() {
     com::IClassFactory* factory = nullptr;
-    expect_ok(DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
-                                reinterpret_cast<void**>(&factory)),
-              "DllGetClassObject");
-    component::_ZOLT* object = nullptr;
-    const com::HRESULT created =
-        factory->CreateInstance(nullptr, component::kIID_ZOLT, reinterpret_cast<void**>(&object));
-    factory->Release();
-    expect_ok(created, "IClassFactory::CreateInstance");
-    return object;
+    void* object = nullptr;
+    if (DllGetClassObject(&component::kClsidZOLT, &com::kIID_IClassFactory,
+                          reinterpret_cast<void**>(&factory)) == com::S_OK) {
+        factory->CreateInstance(nullptr, component::kIID_ZOLT, &object);
+        factory->Release();
+    }
+    if (!object)
+        throw std::runtime_error("the class factory made no ZOLT object");
+    return static_cast<component::_ZOLT*>(object);
 }
 
 ComponentTest::ComponentTest(bool embedded) : zolt_(new_zolt()) {
@@ -168,17 +142,10 @@ std::vector<Variant> ComponentTest::outputs(const Arguments& arguments) {
     return values;
 }
 
-std::vector<ado::TraceEntry> ComponentTest::traced(const std::function<void()>& fn) {
+Trace ComponentTest::traced(const std::function<void()>& fn) {
     ado::trace::start();
     fn();
     return ado::trace::stop();
-}
-
-Lines ComponentTest::traced_texts(const std::function<void()>& fn) {
-    Lines texts;
-    for (const auto& entry : traced(fn))
-        texts.push_back(entry.text);
-    return texts;
 }
 
 void BackendTest::SetUp() {
@@ -208,19 +175,14 @@ Arguments ComponentTest::changed(Arguments arguments, const Arguments& changes) 
 }
 
 int32_t error_number(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const automation::AutomationError& e) {
-        return e.number();
-    }
-    return 0;
+    return static_cast<int32_t>(std::strtol(error_text(call).c_str(), nullptr, 10));
 }
 
 std::string error_text(const std::function<void()>& call) {
     try {
         call();
     } catch (const automation::AutomationError& e) {
-        return call_text(e.number(), e.description(), e.source());
+        return std::to_string(e.number()) + "|" + e.description() + "|" + e.source();
     }
     return {};
 }
@@ -257,23 +219,11 @@ void on_new_thread(const std::function<void()>& fn) {
         std::rethrow_exception(failure);
 }
 
-ScopedClass::ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory)
-    : clsid_(clsid), previous_(com::find_class(clsid)) {
-    com::register_class(clsid_, std::move(factory));
-}
-
-ScopedClass::~ScopedClass() {
-    if (previous_)
-        com::register_class(clsid_, previous_);
-    else
-        com::unregister_class(clsid_);
-}
-
 namespace {
 
-class FailingFormatter : public outside::SqlFormatter {
+class RefusingFormatter : public outside::SqlFormatter {
 public:
-    FailingFormatter(std::shared_ptr<outside::SqlFormatter> real, std::string description, int answered)
+    RefusingFormatter(std::shared_ptr<outside::SqlFormatter> real, std::string description, int answered)
         : real_(std::move(real)), description_(std::move(description)), answered_(answered) {}
     Variant NumberValue(Variant value) override { return answering()->NumberValue(value); }
     Variant SqlDate(Variant value) override { return literal()->SqlDate(value); }
@@ -297,61 +247,17 @@ private:
     int answered_;
 };
 
-class ScriptedKeyGenerator : public outside::KeyGenerator {
-public:
-    ScriptedKeyGenerator(ScriptedKeys& script, std::shared_ptr<outside::KeyGenerator> real)
-        : script_(script), real_(std::move(real)) {
-        ++script_.live;
-    }
-    ~ScriptedKeyGenerator() override { --script_.live; }
-
-    bool NextKey(std::string kind, int32_t user_id, int16_t one, std::string system, std::string flag,
-                 Variant& connection, std::string connection_text, std::string column, std::string& message,
-                 int32_t& key) override {
-        script_.calls.push_back(call_text("NextKey", kind, user_id, one, system, flag,
-                                          connection.is_empty() ? "Empty" : "?", connection_text, column));
-        if (script_.refuse_key) {
-            message = "Chave recusada.";
-            return false;
-        }
-        return real_->NextKey(kind, user_id, one, system, flag, connection, connection_text, column, message,
-                              key);
-    }
-
-    bool RecordOperation(std::string& kind, int32_t& entity, int32_t& operation, int32_t& user_id,
-                         int32_t& key, int32_t& unused, std::string& message,
-                         std::string& connection_text) override {
-        script_.calls.push_back(
-            call_text("RecordOperation", kind, entity, operation, user_id, key, unused, connection_text));
-        if (script_.refuse_record) {
-            message = "Registro recusado.";
-            return false;
-        }
-        return real_->RecordOperation(kind, entity, operation, user_id, key, unused, message,
-                                      connection_text);
-    }
-
-private:
-    ScriptedKeys& script_;
-    std::shared_ptr<outside::KeyGenerator> real_;
-};
-
 }  // namespace
 
-com::ClassFactoryFunction failing_formatter_class(std::string description, int answered) {
-    return [description, answered, real = com::find_class(outside::clsid::kSqlFormatter)] {
-        return std::shared_ptr<com::Unknown>(std::make_shared<FailingFormatter>(
+FailingFormatter::FailingFormatter(const std::string& description, int answered)
+    : real_(com::find_class(outside::clsid::kSqlFormatter)) {
+    com::register_class(outside::clsid::kSqlFormatter, [description, answered, real = real_] {
+        return std::shared_ptr<com::Unknown>(std::make_shared<RefusingFormatter>(
             std::dynamic_pointer_cast<outside::SqlFormatter>(real()), description, answered));
-    };
+    });
 }
 
-ScriptedKeys::ScriptedKeys()
-    : scoped_(outside::clsid::kKeyGenerator, [this, real = com::find_class(outside::clsid::kKeyGenerator)] {
-          return std::shared_ptr<com::Unknown>(std::make_shared<ScriptedKeyGenerator>(
-              *this, std::dynamic_pointer_cast<outside::KeyGenerator>(real())));
-      }) {}
-
-ScriptedKeys::~ScriptedKeys() { EXPECT_EQ(live, 0) << "a key generator was not released"; }
+FailingFormatter::~FailingFormatter() { com::register_class(outside::clsid::kSqlFormatter, real_); }
 
 }  // namespace zolt::test
 

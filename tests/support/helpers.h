@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -22,6 +21,7 @@ namespace zolt::test {
 
 using automation::Variant;
 using Lines = std::vector<std::string>;
+using Trace = std::vector<ado::TraceEntry>;
 
 // A database the tests run on, reached through its connection string.
 class TestDatabase {
@@ -35,7 +35,6 @@ public:
     std::vector<std::vector<Variant>> rows(const std::string& sql) const;
     Variant scalar(const std::string& sql) const;   // first column of the first row; Empty when none
     Lines row_texts(const std::string& sql) const;  // each row as "a|b|c", Null as NULL
-    std::string error_of(const std::string& statement) const;  // the description of its error
 
     // Faults a caller cannot cause, put on the writes to a table by a trigger
     // in the engine's own terms: Refuse fails each insertion with the words
@@ -113,9 +112,7 @@ protected:
 
     // Runs fn with the statement trace on; returns what it recorded (the
     // trace stays on if fn throws: the test fails then anyway).
-    std::vector<ado::TraceEntry> traced(const std::function<void()>& fn);
-    // Only the statement texts of traced(fn).
-    Lines traced_texts(const std::function<void()>& fn);
+    static Trace traced(const std::function<void()>& fn);
 
     static Variant oracle() { return Variant("ORACLE"); }
     static Variant sql_server() { return Variant("SQLSERVER"); }
@@ -164,41 +161,18 @@ Variant object_holding(Variant value);
 // class table holds at that moment (used to put a faulty class in place).
 void on_new_thread(const std::function<void()>& fn);
 
-// Puts a class in the class table under a CLSID for the life of the object,
-// and puts the earlier one back afterwards.
-class ScopedClass {
+// Puts a SqlFormatter in place of the real one for the life of the object,
+// and the real one back afterwards. Its operations raise error 5 with the
+// given description: every one of them, or, when `answered` is not negative,
+// the literal (SqlNumber, SqlText or SqlDate) that follows that many and
+// every operation after it; until then it answers as the real one.
+class FailingFormatter {
 public:
-    ScopedClass(const com::Guid& clsid, com::ClassFactoryFunction factory);
-    ~ScopedClass();
+    FailingFormatter(const std::string& description, int answered);
+    ~FailingFormatter();
 
 private:
-    com::Guid clsid_;
-    com::ClassFactoryFunction previous_;
-};
-
-// A SqlFormatter class to put in place of the real one with ScopedClass,
-// whose operations raise error 5 with the given description: every one of
-// them, or, when `answered` is given, the literal (SqlNumber, SqlText or
-// SqlDate) that follows that many and every operation after it; until then
-// it answers as the real one.
-com::ClassFactoryFunction failing_formatter_class(std::string description, int answered = -1);
-
-// Puts a key generator in place that writes every call into `calls` as one
-// line ("NextKey|kind|user|1|TOVREL|N|Empty|connection|column" and
-// "RecordOperation|kind|entity|operation|user|key|0|connection") and
-// refuses when told to; otherwise the real one answers. On leaving it checks
-// that every instance the component made was released.
-class ScriptedKeys {
-public:
-    ScriptedKeys();
-    ~ScriptedKeys();
-    bool refuse_key = false;     // NextKey answers False with "Chave recusada."
-    bool refuse_record = false;  // RecordOperation answers False with "Registro recusado."
-    Lines calls;
-    std::atomic<int> live{0};
-
-private:
-    ScopedClass scoped_;
+    com::ClassFactoryFunction real_;
 };
 
 }  // namespace zolt::test

@@ -11,31 +11,31 @@
 
 namespace zolt::test {
 
-std::string server_connection_string() {
-    const char* text = std::getenv("ZOLT_PG");
-    return text ? text : "";
-}
-
 namespace {
 
 void on_main_database(const std::string& sql) {
-    ado::Connection(server_connection_string()).session().execute(sql);
+    ado::Connection(std::getenv("ZOLT_PG")).session().execute(sql);
 }
 
-}  // namespace
+class ServerDatabase : public TestDatabase {
+public:
+    ServerDatabase();
+    ~ServerDatabase() override;
+    std::string connection_string() const override { return connection_string_; }
+    void inject(Mishap mishap, const std::string& table) const override;
+
+private:
+    std::string name_;
+    std::string connection_string_;
+};
 
 ServerDatabase::ServerDatabase() {
     static std::atomic<int> count{0};
     name_ = "zolt_test_" + std::to_string(getpid()) + "_" + std::to_string(++count);
     connection_string_ =
-        std::regex_replace(server_connection_string(), std::regex("Database=[^;]*"), "Database=" + name_);
+        std::regex_replace(std::getenv("ZOLT_PG"), std::regex("Database=[^;]*"), "Database=" + name_);
     on_main_database("CREATE DATABASE " + name_);
-    try {
-        db::create_database_on(connection_string_, true);
-    } catch (...) {
-        on_main_database("DROP DATABASE " + name_ + " WITH (FORCE)");
-        throw;
-    }
+    db::create_database_on(connection_string_, true);
 }
 
 ServerDatabase::~ServerDatabase() {
@@ -52,6 +52,15 @@ void ServerDatabase::inject(Mishap mishap, const std::string& table) const {
          (refuse ? "RAISE EXCEPTION 'recusado'" : "DELETE FROM Infra_IDS") + "; RETURN NEW; END $$");
     exec("CREATE TRIGGER mishap " + std::string(refuse ? "BEFORE INSERT" : "AFTER INSERT OR UPDATE") +
          " ON " + table + " FOR EACH ROW EXECUTE FUNCTION mishap()");
+}
+
+}  // namespace
+
+std::unique_ptr<TestDatabase> on_server() {
+    const char* server = std::getenv("ZOLT_PG");
+    if (!server || !*server)
+        return nullptr;
+    return std::make_unique<ServerDatabase>();
 }
 
 }  // namespace zolt::test

@@ -8,29 +8,19 @@ namespace zolt::test {
 
 namespace {
 
+// The storage class and the value: a number with every bit, so that -0.0
+// and a last digit count; anything else as its bytes.
 void append_value(std::string& out, sqlite3_stmt* statement, int column) {
-    char number[32];
-    switch (sqlite3_column_type(statement, column)) {
-        case SQLITE_INTEGER:
-            std::snprintf(number, sizeof number, "%lld",
-                          static_cast<long long>(sqlite3_column_int64(statement, column)));
-            out += number;
-            break;
-        case SQLITE_FLOAT:  // every bit, so that -0.0 and a last digit count
-            std::snprintf(number, sizeof number, "%a", sqlite3_column_double(statement, column));
-            out += number;
-            break;
-        case SQLITE_NULL:
-            out += "NULL";
-            break;
-        default: {
-            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-            const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
-            out += sqlite3_column_type(statement, column) == SQLITE_TEXT ? "'" : "x'";
-            out.append(bytes ? bytes : "", size);
-            out += "'";
-        }
+    const int type = sqlite3_column_type(statement, column);
+    out += std::to_string(type) + ":";
+    if (type == SQLITE_FLOAT) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%a", sqlite3_column_double(statement, column));
+        out += number;
+        return;
     }
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    out.append(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
 // Every row to its end, after the column names and declared types.
