@@ -150,11 +150,14 @@ bool disarm() {
     return met.exchange(false);
 }
 
-// What the tests measured, for the summary line of the fault run.
-struct Tally {
-    long injected = 0, answered = 0, crashes = 0, integrity_failures = 0, half_written = 0;
-};
-Tally tally;
+// What the sweeps found, for the summary line of the fault run: faults
+// injected, answered, crashes, integrity failures, half-written states.
+std::array<long, 5> tally{};
+
+void count(bool answered, bool sound, bool whole, bool crashed = false) {
+    for (int i = 0; const bool found : {true, answered, crashed, !sound, !whole})
+        tally[i++] += found;
+}
 
 using Arguments = std::map<std::string, Variant>;  // by the interface's parameter names
 
@@ -387,10 +390,7 @@ TEST_P(StorageFaults, EveryWriteHappensWholeOrNotAtAll) {
                     EXPECT_TRUE(outcome.succeeded());
                     break;
                 }
-                ++tally.injected;
-                tally.answered += answered;
-                tally.integrity_failures += !sound;
-                tally.half_written += !whole;
+                count(answered, sound, whole);
                 if (HasFailure())
                     return;
             }
@@ -459,8 +459,7 @@ TEST(Injection, HostileTextsActExactlyAsHarmlessOnes) {
                     if (!twins.contains(key))
                         twins[key] = observe(method.name, kind, parameter, twin).first;
                     auto [lines, refused_untouched] = observe(method.name, kind, parameter, text);
-                    ++tally.injected;
-                    tally.answered += lines[0].starts_with("0 ");
+                    count(lines[0].starts_with("0 "), true, true);
                     // The engine reads a statement text only up to a NUL, so
                     // inline SQL cannot carry one: the call fails, writing nothing.
                     if (text.find('\0') != std::string::npos && refused_untouched)
@@ -552,11 +551,7 @@ TEST(Crashes, KilledWritersLeaveASoundDatabase) {
         const auto broken = broken_rules(path);
         EXPECT_TRUE(killed) << "a writer ended by itself with status " << status;
         EXPECT_EQ(broken, std::vector<std::string>{});
-        ++tally.injected;
-        tally.answered += killed && sound && broken.empty();
-        tally.crashes += !killed;
-        tally.integrity_failures += !sound;
-        tally.half_written += !broken.empty();
+        count(killed && sound && broken.empty(), sound, broken.empty(), !killed);
     }
 
     // Every method still succeeds, in interface order, in each dialect.
@@ -584,9 +579,11 @@ int main(int argc, char** argv) {
         return write_until_killed(argv[2], static_cast<unsigned>(std::stoul(argv[3])));
     ::testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();
-    if (const char* file = std::getenv("ZOLT_FAULTS_TALLY"))
-        std::ofstream(file, std::ios::app)
-            << tally.injected << ' ' << tally.answered << ' ' << tally.crashes << ' '
-            << tally.integrity_failures << ' ' << tally.half_written << '\n';
+    if (const char* file = std::getenv("ZOLT_FAULTS_TALLY")) {
+        std::ofstream out(file, std::ios::app);
+        for (const long found : tally)
+            out << found << ' ';
+        out << '\n';
+    }
     return status;
 }

@@ -6,28 +6,20 @@
 using namespace zolt;
 using automation::Variant;
 
-int main(int argc, char** argv) {
-    if (argc != 2)
-        return 2;
-    try {
-        Variant connection(automation::ObjectPtr(
-            std::make_shared<ado::Connection>(std::string("Provider=SQLite;Data Source=") + argv[1])));
-        com::IDispatch* object = com::create_object("TvrZOLT22.ZOLT");
-        com::NamedCall read(*object, *object->GetTypeInfo().find("gConsulta_Campos_PEDIDO"));
-        read.set("InVntPedido_ID", 1);
-        read.set("InVntConecta_DB", connection);
-        read.set("InVntBanco_Dados", "ORACLE");
-        Variant result;
-        com::ExcepInfo failure;
-        com::raise_on_failure(read.invoke(&result, &failure));
-        std::cout << "gConsulta_Campos_PEDIDO " << automation::to_text(result);
-        for (const char* name : {"OutVntNum_Pedido_Externo", "OutVntFornecedor", "OutVntCliente"})
-            std::cout << " | " << automation::to_text(read.arguments()[com::parameter_position(read.method(), name)]);
-        std::cout << '\n';
-        object->Release();
-    } catch (const automation::AutomationError& error) {
-        std::cerr << "caller: " << error.number() << ' ' << error.description() << '\n';
-        return 1;
-    }
-    return 0;
+int main(int, char** argv) {
+    Variant connection(automation::ObjectPtr(
+        std::make_shared<ado::Connection>(std::string("Provider=SQLite;Data Source=") + argv[1])));
+    com::IDispatch* object = com::create_object("TvrZOLT22.ZOLT");
+    com::NamedCall read(*object, *object->GetTypeInfo().find("gConsulta_Campos_PEDIDO"));
+    read.set("InVntPedido_ID", 1);
+    read.set("InVntConecta_DB", connection);
+    read.set("InVntBanco_Dados", "ORACLE");
+    Variant result;
+    com::ExcepInfo failure;
+    com::raise_on_failure(read.invoke(&result, &failure));  // an error ends the program with its text
+    std::cout << "gConsulta_Campos_PEDIDO " << automation::to_text(result);
+    for (const char* name : {"OutVntNum_Pedido_Externo", "OutVntFornecedor", "OutVntCliente"})
+        std::cout << " | " << automation::to_text(read.arguments()[com::parameter_position(read.method(), name)]);
+    std::cout << '\n';
+    object->Release();
 }
