@@ -233,7 +233,8 @@ DatabasePtr open_raw(const std::string& path) {
     return owned;
 }
 
-// Texts byte for byte (NULs included), reals to six places, Null as NULL.
+// Texts byte for byte (NULs included), reals to six places, Null as NULL;
+// the clock column of the operation log left out.
 std::vector<std::string> rows_of(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
@@ -243,6 +244,8 @@ std::vector<std::string> rows_of(sqlite3* db, const std::string& sql) {
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         std::string row;
         for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            if (sqlite3_column_name(statement, i) == std::string_view("DATA_HORA"))
+                continue;
             row += i > 0 ? "|" : "";
             if (const int type = sqlite3_column_type(statement, i); type == SQLITE_NULL)
                 row += "NULL";
@@ -262,14 +265,10 @@ std::vector<std::string> rows_of(sqlite3* db, const std::string& sql) {
 std::vector<std::string> contents_of(sqlite3* db) {
     std::vector<std::string> all;
     for (const std::string& table :
-         rows_of(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name")) {
-        std::string select = "SELECT '" + table + "'";
-        for (const std::string& column : rows_of(db, "SELECT name FROM pragma_table_info('" + table + "')"))
-            if (column != "DATA_HORA")
-                select += ", \"" + column + "\"";
-        for (std::string& row : rows_of(db, select + " FROM \"" + table + "\" ORDER BY rowid"))
+         rows_of(db, "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name"))
+        for (std::string& row :
+             rows_of(db, "SELECT '" + table + "', * FROM \"" + table + "\" ORDER BY rowid"))
             all.push_back(std::move(row));
-    }
     return all;
 }
 
@@ -301,7 +300,7 @@ std::vector<std::string> query(const std::string& path, const std::string& sql) 
     return rows_of(open_raw(path).get(), sql);
 }
 
-// Every row of every table, the clock column of the operation log left out.
+// Every row of every table.
 std::vector<std::string> contents(const std::string& path) { return contents_of(open_raw(path).get()); }
 
 // Whether PRAGMA integrity_check answers ok; a test failure when it does not.
@@ -446,7 +445,6 @@ TEST(Injection, HostileTextsActExactlyAsHarmlessOnes) {
         lines.insert(lines.end(), rows.begin(), rows.end());
         return std::pair{lines, outcome.failed() && rows == sample_rows};
     };
-    std::map<std::string, std::vector<std::string>> twins;
     for (const Variant& kind : {kOracle, kSqlServer}) {
         for (const com::MethodInfo& method : zolt->GetTypeInfo().methods) {
             for (const std::string& parameter : method.parameters) {
@@ -455,9 +453,6 @@ TEST(Injection, HostileTextsActExactlyAsHarmlessOnes) {
                 for (const std::string& text : texts) {
                     SCOPED_TRACE(method.name + " " + kind.text() + " " + parameter + " = " + text);
                     const std::string twin(text.size(), 'z');
-                    const std::string key = kind.text() + method.name + parameter + twin;
-                    if (!twins.contains(key))
-                        twins[key] = observe(method.name, kind, parameter, twin).first;
                     auto [lines, refused_untouched] = observe(method.name, kind, parameter, text);
                     count(lines[0].starts_with("0 "), true, true);
                     // The engine reads a statement text only up to a NUL, so
@@ -466,7 +461,7 @@ TEST(Injection, HostileTextsActExactlyAsHarmlessOnes) {
                         continue;
                     for (std::string& line : lines)
                         line = replaced(replaced(line, quoted(text), quoted(twin)), text, twin);
-                    ASSERT_EQ(lines, twins[key]);
+                    ASSERT_EQ(lines, observe(method.name, kind, parameter, twin).first);
                 }
             }
         }

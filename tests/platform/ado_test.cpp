@@ -16,17 +16,16 @@ Variant object_of(std::shared_ptr<automation::Object> object) {
     return Variant(automation::ObjectPtr(std::move(object)));
 }
 
-TEST(ConnectionStringTest, KeysAreCaseInsensitiveAndValuesTrimmedOrQuoted) {
+// Keys are read in any letter case, values trimmed or quoted, and the last
+// of a key wins. The embedded provider answers when none is named; an
+// unknown one is refused.
+TEST(ConnectionTest, StringsProvidersOpenAndClose) {
     const ConnectionString text(
         " Provider = SQLite ;DATA SOURCE=/tmp/a b.db;Extra=\"x;y\";Provider=Other;Flag");
     EXPECT_EQ(text.get("data source"), "/tmp/a b.db");
     EXPECT_EQ(text.get("extra"), "x;y");
-    EXPECT_EQ(text.get("provider"), "Other");  // the last one wins
+    EXPECT_EQ(text.get("provider"), "Other");
     EXPECT_EQ(text.get("Missing") + text.get("Flag"), "");
-}
-
-// The embedded provider when none is named; an unknown one is refused.
-TEST(ConnectionTest, ProvidersOpenAndClose) {
     TempDatabase db(false);
     EXPECT_EQ(error_number([] { Connection("Provider=Nowhere;Data Source=x"); }), 3706);
     EXPECT_EQ(Connection("Data Source=" + db.path()).session().execute("SELECT 7").at(0, 0),
@@ -82,18 +81,12 @@ TEST_F(RecordsetTest, DatesBeyondADateOverflow) {
     }
 }
 
-// Some other object, even one whose value is a connection string.
-class NotAConnection : public automation::Object {
-public:
-    Variant default_value() const override { return Variant("Provider=SQLite;Data Source=x"); }
-    std::string kind() const override { return "Other"; }
-};
-
 TEST_F(RecordsetTest, RefusesAnythingButAConnectionOrItsText) {
     const Variant one("SELECT 1");
+    // Neither is an array holding a connection, nor an object of another kind, whatever its value.
     for (const Variant& active :
          {Variant(), Variant::null(), Variant(int32_t{5}), Variant(automation::Array{0, {caller}}),
-          object_of(std::make_shared<NotAConnection>())})
+          test::object_holding(Variant(db.connection_string()))})
         EXPECT_EQ(open_error(one, active), 3001);
     EXPECT_EQ(open_error(Variant(), caller), 3001);  // no statement text
     EXPECT_EQ(test::error_text([&] { recordset.open(Variant("SELECT * FROM NO_SUCH_TABLE"), caller); }),

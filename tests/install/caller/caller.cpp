@@ -4,6 +4,7 @@
 #include <iostream>
 
 using namespace zolt;
+using automation::to_text;
 using automation::Variant;
 
 int main(int, char** argv) {
@@ -17,9 +18,9 @@ int main(int, char** argv) {
     Variant result;
     com::ExcepInfo failure;
     com::raise_on_failure(read.invoke(&result, &failure));  // an error ends the program with its text
-    std::cout << "gConsulta_Campos_PEDIDO " << automation::to_text(result);
+    std::cout << "gConsulta_Campos_PEDIDO " << to_text(result);
     for (const char* name : {"OutVntNum_Pedido_Externo", "OutVntFornecedor", "OutVntCliente"})
-        std::cout << " | " << automation::to_text(read.arguments()[com::parameter_position(read.method(), name)]);
+        std::cout << " | " << to_text(read.arguments()[com::parameter_position(read.method(), name)]);
     std::cout << '\n';
     object->Release();
 }
