@@ -26,6 +26,8 @@ protected:
 
     ado::ResultSet execute(const std::string& sql) { return connection->session().execute(sql); }
     Variant scalar(const std::string& sql) { return execute(sql).at(0, 0); }
+    // The error the statement raises as "number|description|source"; "" when none.
+    std::string error_of(const std::string& sql) { return test::error_text([&] { execute(sql); }); }
 };
 
 // Dates come back as Dates, from a column or a view of one; a date literal is
@@ -41,7 +43,7 @@ TEST_F(EngineTest, LiteralsAndResultTypes) {
                                     Variant(2.5), Variant("txt"), Variant::null()}));
     EXPECT_EQ(scalar("SELECT D + 0 FROM T").type(), VarType::R8);  // an expression has no declared type
     EXPECT_EQ(scalar("SELECT {d '2030-01-15'} + 1 - {ts '2030-01-16 00:00:00'}"), Variant(0.0));
-    EXPECT_NE(db.error_of("SELECT {ts '2030-02-30 00:00:00'}"), "");
+    EXPECT_NE(error_of("SELECT {ts '2030-02-30 00:00:00'}"), "");
 }
 
 // A kept statement whose table another connection dropped fails cleanly, and
@@ -51,15 +53,16 @@ TEST_F(EngineTest, KeptAndUnshapedStatements) {
     const std::string select = "SELECT COD_PECA FROM PECA WHERE PECA_ID = 301";
     EXPECT_EQ(scalar(select), Variant("PC-1001"));  // now prepared and kept
     db.exec("DROP TABLE PECA");
-    EXPECT_NE(test::error_text([&] { execute(select); }).find("|no such table: PECA|"), std::string::npos);
-    EXPECT_NE(db.error_of("EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   1").find("no such table"), std::string::npos);
+    EXPECT_NE(error_of(select).find("|no such table: PECA|"), std::string::npos);
+    EXPECT_NE(error_of("EXEC SP_QBX_CON_PEDIDO_ITEM_OLT1   1").find("no such table"), std::string::npos);
     EXPECT_EQ(scalar("CREATE TABLE S (X INTEGER DEFAULT 1); INSERT INTO S DEFAULT VALUES; SELECT X FROM S; "
                      "UPDATE S SET X = 2;"),
               Variant(int32_t{1}));
     EXPECT_FALSE(execute("  -- nothing but a comment\n").has_result);
     for (const std::string text : {"'PRG-''2 ", "'PRG-2 "})
-        EXPECT_EQ(db.error_of("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO = " + text),
-                  "unrecognized token: \"" + text + "\"");
+        EXPECT_NE(error_of("SELECT COUNT(*) FROM PEDIDO WHERE NUM_PEDIDO_EXTERNO = " + text)
+                      .find("|unrecognized token: \"" + text + "\"|"),
+                  std::string::npos);
 }
 
 // Statements made from a small grammar: templates whose holes take an
@@ -216,7 +219,7 @@ TEST_F(EngineTest, ProceduresBindByDeclaredTypeOrRefuse) {
 
     // Inside the caller's transaction only the procedure's own statements are undone.
     execute("BEGIN; INSERT INTO NOTA (ID, TEXTO) VALUES (20, 'kept');");
-    EXPECT_NE(test::error_text([&] { execute("EXEC SP_DUAS 30"); }), "");
+    EXPECT_NE(error_of("EXEC SP_DUAS 30"), "");
     execute("COMMIT");
     EXPECT_EQ(db.scalar("SELECT group_concat(ID) FROM NOTA WHERE ID > 6"), Variant("20"));
 }
