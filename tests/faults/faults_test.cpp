@@ -272,23 +272,16 @@ std::vector<std::string> contents_of(sqlite3* db) {
     return all;
 }
 
-// A database with the sample data, and copies of it or of others beside it:
-// each copy is a new file, so that no connection pooled for an earlier copy
-// reaches it. The folder goes with the object.
-class Databases : public test::TempDatabase {
-public:
-    // A copy of the sample, or of `from` with its log folded in.
-    std::string copy(const std::string& from = {}) {
-        const std::string& source = from.empty() ? path() : from;
-        rows_of(open_raw(source).get(), "PRAGMA wal_checkpoint(TRUNCATE)");
-        const std::string target = path() + "." + std::to_string(++copies_);
-        std::filesystem::copy_file(source, target);
-        return target;
-    }
-
-private:
-    int copies_ = 0;
-};
+// A copy of a database file beside it, its log folded in: a new file, so
+// that no connection pooled for an earlier copy reaches it, and one that goes
+// with the folder of the original.
+std::string copy_of(const std::string& source) {
+    static int copies = 0;
+    rows_of(open_raw(source).get(), "PRAGMA wal_checkpoint(TRUNCATE)");
+    const std::string target = source + "." + std::to_string(++copies);
+    std::filesystem::copy_file(source, target);
+    return target;
+}
 
 // An open Connection object on a database file, as a caller hands it in.
 Variant connect(const std::string& path) {
@@ -312,9 +305,9 @@ bool intact(const std::string& path) {
 
 // The contents of a fresh copy after each whole prefix of the statements
 // captured: before them, and after every one that leaves no transaction open.
-std::vector<std::vector<std::string>> states_after_prefixes(Databases& databases,
+std::vector<std::vector<std::string>> states_after_prefixes(const std::string& sample,
                                                             const std::vector<std::string>& statements) {
-    DatabasePtr db = open_raw(databases.copy());
+    DatabasePtr db = open_raw(copy_of(sample));
     // The clock reads 0: the operation log's clock column is not compared.
     auto clock = [](sqlite3_context* context, int, sqlite3_value**) { sqlite3_result_double(context, 0); };
     for (const char* name : {"sysdate", "getdate"})
@@ -351,19 +344,19 @@ TEST_P(StorageFaults, EveryWriteHappensWholeOrNotAtAll) {
     // $ZOLT_FAULTS_ALLOCATION_STRIDE-th (scripts/faults.sh takes every one).
     const char* configured = std::getenv("ZOLT_FAULTS_ALLOCATION_STRIDE");
     const long stride = fault != Fault::Allocation ? 1 : configured ? std::max(1L, std::atol(configured)) : 5;
-    Databases databases;
+    const test::TempDatabase sample;
     const auto zolt = make_object();
     for (const std::string& method : kWriteMethods) {
         for (const Variant& kind : {kOracle, kSqlServer}) {
             SCOPED_TRACE(method + " " + kind.text());
             bench::capture::start();
-            const Outcome clean = invoke(*zolt, method, kind, connect(databases.copy()));
-            const auto states = states_after_prefixes(databases, bench::capture::stop());
+            const Outcome clean = invoke(*zolt, method, kind, connect(copy_of(sample.path())));
+            const auto states = states_after_prefixes(sample.path(), bench::capture::stop());
             ASSERT_TRUE(clean.succeeded());
 
             for (long nth = 1;; nth += stride) {
                 SCOPED_TRACE("failing from operation " + std::to_string(nth));
-                const std::string path = databases.copy();
+                const std::string path = copy_of(sample.path());
                 const Variant connection = connect(path);
                 arm(fault, nth);
                 const Outcome outcome = invoke(*zolt, method, kind, connection);
@@ -427,13 +420,13 @@ TEST(Injection, HostileTextsActExactlyAsHarmlessOnes) {
     const std::string texts[] = {"O'Brien", "x';DROP TABLE PECA--", "'); DELETE FROM PECA", "1 OR 1=1 /* */",
                                  std::string("a\0b'c", 5), "{ts '2030-01-01'}", "Sysdate ?1 ? \" ;",
                                  "'; EXEC SP_QBX_EXC_PEDIDO_OLT1 1, 2 --"};
-    Databases databases;
+    const test::TempDatabase sample;
     const auto zolt = make_object();
-    const auto sample_rows = contents(databases.copy());
+    const auto sample_rows = contents(sample.path());
     // What one call did, as lines, and whether it failed leaving every row as it was.
     auto observe = [&](const std::string& method, const Variant& kind, const std::string& parameter,
                        const std::string& value) {
-        const std::string path = databases.copy();
+        const std::string path = copy_of(sample.path());
         ado::trace::start();
         const Outcome outcome = invoke(*zolt, method, kind, connect(path), {{parameter, Variant(value)}});
         std::vector<std::string> lines{std::to_string(outcome.status) + " " + shown(outcome.result)};
@@ -523,18 +516,16 @@ TEST(Crashes, KilledWritersLeaveASoundDatabase) {
     unsigned seed = std::random_device{}();
     SCOPED_TRACE("seeds from " + std::to_string(seed));
     std::mt19937 random(seed);
-    Databases databases;
-    const std::string path = databases.copy();
+    const test::TempDatabase sample;
+    const std::string path = copy_of(sample.path());
 
     // Three writers at a time: after a random pause the oldest is killed and
     // the file checked, and a new one takes its place until the time is up.
     std::deque<pid_t> writers;
     while (!writers.empty() || Clock::now() < end) {
         const bool ending = Clock::now() >= end;
-        if (!ending && writers.size() < 3) {
+        while (!ending && writers.size() < 3)
             writers.push_back(start_writer(path, ++seed));
-            continue;
-        }
         if (!ending)
             std::this_thread::sleep_for(std::chrono::milliseconds(2 + random() % 130));
         kill(writers.front(), SIGKILL);
@@ -552,7 +543,7 @@ TEST(Crashes, KilledWritersLeaveASoundDatabase) {
     // Every method still succeeds, in interface order, in each dialect.
     const auto zolt = make_object();
     for (const Variant& kind : {kOracle, kSqlServer}) {
-        const Variant connection = connect(databases.copy(path));
+        const Variant connection = connect(copy_of(path));
         for (const com::MethodInfo& method : zolt->GetTypeInfo().methods) {
             const Outcome outcome = invoke(*zolt, method.name, kind, connection);
             EXPECT_TRUE(outcome.succeeded()) << method.name << " " << kind.text() << ": "

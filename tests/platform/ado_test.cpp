@@ -12,10 +12,6 @@ namespace {
 using test::error_number;
 using test::TempDatabase;
 
-Variant object_of(std::shared_ptr<automation::Object> object) {
-    return Variant(automation::ObjectPtr(std::move(object)));
-}
-
 // Keys are read in any letter case, values trimmed or quoted, and the last
 // of a key wins. The embedded provider answers when none is named; an
 // unknown one is refused.
@@ -43,7 +39,7 @@ class RecordsetTest : public ::testing::Test {
 protected:
     TempDatabase db;
     std::shared_ptr<Connection> connection = db.connect();
-    Variant caller = object_of(connection);
+    Variant caller = Variant(automation::ObjectPtr(connection));
     Recordset recordset;
 
     // The number of the error the open of a new recordset raises; 0 when none.

@@ -67,8 +67,6 @@ TEST(Text, OfValues) {
         EXPECT_EQ(to_text(input), expected);
     EXPECT_EQ(error_number([] { to_text(Variant::null()); }), err::kInvalidUseOfNull);
     EXPECT_EQ(error_number([] { to_text(array_of({})); }), err::kTypeMismatch);
-    EXPECT_EQ(trim("  a b  "), "a b");
-    EXPECT_EQ(text_length("N.º Programação"), 15u);
 }
 
 // A date is the count of days since 30/12/1899, the time of day its fraction,

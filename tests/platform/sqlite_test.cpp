@@ -253,10 +253,9 @@ TEST(Databases, OpenOnlyWhatExistsAndCreateWhatIsAsked) {
     }
     EXPECT_NE(test::error_text([] { ado::Connection("Provider=SQLite"); }), "");
 
-    // Key counters start at the highest key of their table.
+    // Key counters start at the highest key of their table: none yet.
     const std::string counters = "SELECT group_concat(NOME_COLUNA || ULTIMO_VALOR) FROM Infra_Chave";
     EXPECT_EQ(TempDatabase(false).scalar(counters), Variant("PEDIDO_ID0,PEDIDO_ITEM_ID0"));
-    EXPECT_EQ(TempDatabase().scalar(counters), Variant("PEDIDO_ID3,PEDIDO_ITEM_ID5"));
 
     // A path with a semicolon stays one value of the connection string.
     const auto folder = std::filesystem::temp_directory_path() / "zolt-engine-test;folder";
