@@ -16,10 +16,10 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
     const auto procedures = another_database();
     const TestDatabase &inline_db = *db, &procedures_db = *procedures;
     struct Call {
-        std::string before;  // SQL run on both databases first
         std::string method;
         Arguments arguments;
-        int16_t result;
+        int16_t result = 0;
+        std::string before = "";  // SQL run on both databases first
     };
     const std::string orders_behind =
         "UPDATE Infra_Chave SET ULTIMO_VALOR = 3 WHERE NOME_COLUNA = 'PEDIDO_ID'";
@@ -30,35 +30,25 @@ TEST_P(Orders, TheDialectsLeaveTheSameRows) {
     Arguments without_user = new_order;
     without_user.emplace_back(kUser, Variant());
     const std::vector<Call> calls{
-        {"",
-         "gInclui_Campos_PEDIDO",
-         {{kStatus, Variant()}, {kNumber, "PRG-'9"}, {kSupplier, 102.5}, {kClient, 202}},
-         0},
-        {orders_behind, "gInclui_Campos_PEDIDO", new_order, 10},
-        {"", "gInclui_Campos_PEDIDO", new_order, 0},
-        {"", "gInclui_Campos_PEDIDO", without_user, 10},
-        {"",
-         "gAltera_Campos_PEDIDO",
-         {{kOrder, 99}, {kStatus, 2.5}, {kNumber, "PRG-0099"}, {kSupplier, 101}, {kClient, 201}},
-         0},
-        {"",
-         "gAltera_Campos_PEDIDO",
-         {{kOrder, "3"}, {kNumber, "PRG-0003"}, {kSupplier, 101.5}, {kClient, 202}, {kUser, Variant()}},
-         0},
-        {"", "gExclui_Campos_PEDIDO", {{kOrder, 2.5}}, 0},
-        {"", "gExclui_Campos_PEDIDO", {{kOrder, 98}}, 0},
-        {"",
-         "gInclui_Campos_PEDIDO_ITEM",
-         {{kShipping, day(2030, 3, 10, 10, 30)}, {kPart, 302.5}, {kOrder, "1.5"}, {kQuantity, 2.5}},
-         0},
-        {items_behind, "gInclui_Campos_PEDIDO_ITEM", new_item, 10},
-        {"", "gInclui_Campos_PEDIDO_ITEM", new_item, 0},
-        {"",
-         "gAltera_Campos_PEDIDO_ITEM",
-         {{kItem, 7}, {kShipping, day(2030, 3, 12, 15, 45)}, {kPart, 303}, {kOrder, 1}, {kQuantity, 7.5}},
-         0},
-        {"", "gExclui_Campos_PEDIDO_ITEM", {{kItem, 97}}, 0},
-        {"", "gExclui_Campos_PEDIDO_ITEM", {{kItem, 1.5}}, 0},
+        {"gInclui_Campos_PEDIDO",
+         {{kStatus, Variant()}, {kNumber, "PRG-'9"}, {kSupplier, 102.5}, {kClient, 202}}},
+        {"gInclui_Campos_PEDIDO", new_order, 10, orders_behind},
+        {"gInclui_Campos_PEDIDO", new_order},
+        {"gInclui_Campos_PEDIDO", without_user, 10},
+        {"gAltera_Campos_PEDIDO",
+         {{kOrder, 99}, {kStatus, 2.5}, {kNumber, "PRG-0099"}, {kSupplier, 101}, {kClient, 201}}},
+        {"gAltera_Campos_PEDIDO",
+         {{kOrder, "3"}, {kNumber, "PRG-0003"}, {kSupplier, 101.5}, {kClient, 202}, {kUser, Variant()}}},
+        {"gExclui_Campos_PEDIDO", {{kOrder, 2.5}}},
+        {"gExclui_Campos_PEDIDO", {{kOrder, 98}}},
+        {"gInclui_Campos_PEDIDO_ITEM",
+         {{kShipping, day(2030, 3, 10, 10, 30)}, {kPart, 302.5}, {kOrder, "1.5"}, {kQuantity, 2.5}}},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item, 10, items_behind},
+        {"gInclui_Campos_PEDIDO_ITEM", new_item},
+        {"gAltera_Campos_PEDIDO_ITEM",
+         {{kItem, 7}, {kShipping, day(2030, 3, 12, 15, 45)}, {kPart, 303}, {kOrder, 1}, {kQuantity, 7.5}}},
+        {"gExclui_Campos_PEDIDO_ITEM", {{kItem, 97}}},
+        {"gExclui_Campos_PEDIDO_ITEM", {{kItem, 1.5}}},
     };
 
     const std::vector<std::pair<Variant, const TestDatabase*>> dialects{
