@@ -1,8 +1,5 @@
 // The frame every method runs in: its handler and the trailer of a failure.
 #include "component/frame.h"
-
-#include <gtest/gtest.h>
-
 #include "tests/support/helpers.h"
 
 namespace zolt::component {
@@ -31,15 +28,17 @@ using Frame = ComponentTest;
 // write the first three). The trailer names the failing piece's step and ends
 // with the call as far as it was built: each piece carries its separator, the
 // item duplicate check's first piece carries the procedure's name, and a call
-// built in one expression shows nothing. The validations' trailers end before
+// built in one expression shows nothing. An inline emulation's trailer ends
+// with its own statement as far as it was built; the validations' end before
 // any statement. The trailer is for user 1 alone, given as any number or text
 // that reads as 1; other users get the message alone.
-TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
+TEST_F(Frame, TrailersShowTheStatementAsFarAsItWasBuilt) {
     struct Case {
         std::string method;
         Arguments arguments;
         int answered, step;
         std::string statement;
+        std::string emulation = "";  // the inline dialect's, when it is the one that fails
     };
     const Arguments order{{kOrder, 1}}, item{{kItem, 1}};
     const Arguments new_order{{kStatus, 1}, {kNumber, "PRG-0009"}, {kSupplier, 101}, {kClient, 201}};
@@ -52,6 +51,9 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
     const std::string insert_item = "EXEC SP_QBX_INC_PEDIDO_ITEM_OLT1   '2030-03-10T00:00:00', ";
     const std::string update_item = "EXEC SP_QBX_ALT_PEDIDO_ITEM_OLT1   1, '2030-03-10T00:00:00', ";
     const std::vector<Case> cases{
+        {"gAltera_Campos_PEDIDO_ITEM", changed_item, 3, 30,
+         "UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-10 00:00:00'} , ",
+         "mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1"},
         {"gConsulta_Campos_PEDIDO", order, 0, 40, ""},
         {"gVerifica_Duplicidade_PEDIDO", order_check, 0, 50, order_check_exec},
         {"gVerifica_Duplicidade_PEDIDO", order_check, 1, 60, order_check_exec + "'PRG-0009', "},
@@ -88,14 +90,17 @@ TEST_F(Frame, TrailersShowTheProcedureCallAsFarAsItWasBuilt) {
         on_new_thread([&] {
             Arguments arguments =
                 changed(c.arguments, {{kUser, trailer ? first_user[i % 4] : other_users[i - cases.size()]}});
-            const Variant result = invoke(c.method, arguments, sql_server());
+            const bool emulated = !c.emulation.empty();
+            const Variant result = invoke(c.method, arguments, emulated ? oracle() : sql_server());
             EXPECT_TRUE(result == Variant(false) || result == Variant::integer(10)) << c.method;
             const bool item_method = c.method.ends_with("ITEM") || c.method.ends_with("Item");
-            const std::string unavailable(item_method ? kItemUnavailable : kOrderUnavailable);
-            EXPECT_EQ(message,
-                      Variant(trailer ? unavailable + " - TvrZOLT." + c.method + ". ( Recusado :  No Nº " +
-                                            std::to_string(c.step) + ") " + c.statement
-                                      : unavailable))
+            const std::string unavailable(emulated      ? kOracleUnavailable
+                                          : item_method ? kItemUnavailable
+                                                        : kOrderUnavailable);
+            const std::string where = emulated ? c.emulation + " (" : "TvrZOLT." + c.method + ". ( ";
+            EXPECT_EQ(message, Variant(trailer ? unavailable + " - " + where + "Recusado :  No Nº " +
+                                                     std::to_string(c.step) + ") " + c.statement
+                                               : unavailable))
                 << c.method << " " << c.answered << " " << i;
         });
     }

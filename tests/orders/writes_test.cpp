@@ -42,28 +42,25 @@ std::vector<Write> every_write() {
 TEST_P(Orders, TheStatementsOfEveryWrite) {
     const auto procedures_db = another_database();
     const std::vector<std::size_t> validation_reads{1, 1, 0, 4, 5, 0};
-    const std::vector<Trace> inline_texts{
-        {{" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  "
-          "FORNECEDOR_ID ,  Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
-          true},
-         {"Select 0 Retorno, '' Msg_Ret, 4 Pedido_ID From Infra_IDS ", false}},
-        {{" UPDATE PEDIDO  SET  EMPRESA_ID = 1 ,  TAB_STATUS_ID =  1 ,  NUM_PEDIDO_EXTERNO =  'PRG-0101' ,  "
-          "FORNECEDOR_ID =  102 ,  Cliente_ID =  202  WHERE PEDIDO_ID  = 3 ",
-          true},
-         {"Select 0 Retorno, '' Msg_Ret, 3 Pedido_ID From Infra_IDS ", false}},
-        {{" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ", true},
-         {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
-        {{" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  "
-          "QTDE_PEDIDA ,  TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   "
-          "40 ,   509 ) ",
-          true},
-         {" SELECT  6 PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS", false}},
-        {{" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 15:45:00'} ,  PECA_ID =  303 ,  "
-          "PEDIDO_ID =  1 ,  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 6 ",
-          true},
-         {"Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS ", false}},
-        {{" UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2  WHERE PEDIDO_ITEM_ID =  2 ", true},
-         {" SELECT 0 RETORNO , '' MSG_RET From Infra_IDS", false}}};
+    // Each inline write, sent on a connection of its own, and its answer.
+    const std::vector<std::pair<std::string, std::string>> inline_texts{
+        {" INSERT  INTO PEDIDO  ( PEDIDO_ID ,  EMPRESA_ID ,  TAB_STATUS_ID ,  NUM_PEDIDO_EXTERNO ,  "
+         "FORNECEDOR_ID ,  Cliente_ID )  VALUES  (  4 ,  1 ,   1 ,   'PRG-''100' ,   103 ,   202 ) ",
+         "Select 0 Retorno, '' Msg_Ret, 4 Pedido_ID From Infra_IDS "},
+        {" UPDATE PEDIDO  SET  EMPRESA_ID = 1 ,  TAB_STATUS_ID =  1 ,  NUM_PEDIDO_EXTERNO =  'PRG-0101' ,  "
+         "FORNECEDOR_ID =  102 ,  Cliente_ID =  202  WHERE PEDIDO_ID  = 3 ",
+         "Select 0 Retorno, '' Msg_Ret, 3 Pedido_ID From Infra_IDS "},
+        {" UPDATE PEDIDO SET TAB_STATUS_ID = 2  WHERE PEDIDO_ID =  2 ",
+         " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS"},
+        {" INSERT  INTO PEDIDO_ITEM  ( PEDIDO_ITEM_ID ,  DATA_EMBARQUE ,  PECA_ID ,  PEDIDO_ID ,  "
+         "QTDE_PEDIDA ,  TAB_STATUS_ID )  VALUES  (  6 ,   {ts '2030-03-10 00:00:00'} ,   303 ,   1 ,   "
+         "40 ,   509 ) ",
+         " SELECT  6 PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS"},
+        {" UPDATE PEDIDO_ITEM  SET  DATA_EMBARQUE =  {ts '2030-03-11 15:45:00'} ,  PECA_ID =  303 ,  "
+         "PEDIDO_ID =  1 ,  QTDE_PEDIDA =  45 ,  TAB_STATUS_ID =  509  WHERE PEDIDO_ITEM_ID  = 6 ",
+         "Select 0 Retorno, '' Msg_Ret, 1 Pedido_ID From Infra_IDS "},
+        {" UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 2  WHERE PEDIDO_ITEM_ID =  2 ",
+         " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS"}};
     const std::vector<std::string> procedure_texts{
         "EXEC SP_QBX_INC_PEDIDO_OLT1   5, 'PRG-''100', 103, 7",
         "EXEC SP_QBX_ALT_PEDIDO_OLT1   3, 5, 'PRG-0101', 102, 7",
@@ -74,14 +71,15 @@ TEST_P(Orders, TheStatementsOfEveryWrite) {
     for (const auto& [kind, database] :
          {std::pair{oracle(), db.get()}, {sql_server(), procedures_db.get()}}) {
         connection = Variant(automation::ObjectPtr(database->connect()));
-        database->exec("UPDATE PEDIDO_ITEM SET TAB_STATUS_ID = 510 WHERE PEDIDO_ITEM_ID = 2");
         const std::vector<Write> writes = every_write();
         for (std::size_t i = 0; i < writes.size(); ++i) {
             Arguments arguments = writes[i].arguments;
             Trace sent =
                 traced([&] { EXPECT_EQ(invoke(writes[i].method, arguments, kind), Variant::integer(0)); });
             sent.erase(sent.begin(), sent.begin() + std::min(validation_reads[i], sent.size()));
-            EXPECT_EQ(sent, (kind == oracle() ? inline_texts[i] : Trace{{procedure_texts[i], false}}))
+            const auto& [write, answer] = inline_texts[i];
+            EXPECT_EQ(sent, (kind == oracle() ? Trace{{write, true}, {answer, false}}
+                                              : Trace{{procedure_texts[i], false}}))
                 << writes[i].method;
             EXPECT_EQ(message, kAsPassed) << writes[i].method;
         }
