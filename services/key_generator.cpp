@@ -30,11 +30,13 @@ bool KeyGeneratorService::RecordOperation(std::string& kind, int32_t& entity, in
                                           int32_t& key, int32_t& unused, std::string& message,
                                           std::string& connection_text) {
     try {
-        ado::Connection(connection_text)
-            .session()
-            .execute("INSERT INTO Infra_Operacao (ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA) VALUES (" +
-                     std::to_string(entity) + ", " + std::to_string(operation) + ", " + std::to_string(user_id) +
-                     ", " + std::to_string(key) + ", getdate())");
+        std::string statement;
+        statement.reserve(160);
+        statement = "INSERT INTO Infra_Operacao (ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA) VALUES (";
+        for (const int32_t value : {entity, operation, user_id, key})
+            statement.append(std::to_string(value)).append(", ");
+        statement += "getdate())";
+        ado::Connection(connection_text).session().execute(statement);
         return true;
     } catch (const automation::AutomationError&) {
         message = "Não foi possível registrar a operação.";

@@ -54,13 +54,16 @@ std::optional<automation::Date> date_of(const Variant& value) {
 }
 
 std::string quoted(std::string_view text) {
-    std::string out = "'";
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '\'';
     for (const char c : text) {
         out += c;
         if (c == '\'')
             out += '\'';
     }
-    return out + "'";
+    out += '\'';
+    return out;
 }
 
 std::optional<std::string> text_literal(const Variant& value) {
@@ -71,12 +74,16 @@ std::optional<std::string> text_literal(const Variant& value) {
     return quoted(automation::to_text(plain));
 }
 
-std::string comparison(const std::string& op, const std::optional<std::string>& literal) {
+std::string comparison(const std::string& op, std::optional<std::string> literal) {
     const std::string trimmed = automation::trim(op);
     if (trimmed.empty())
-        return literal.value_or("NULL");
-    if (literal)
-        return trimmed + " " + *literal;
+        return literal ? std::move(*literal) : "NULL";
+    if (literal) {
+        std::string out;
+        out.reserve(trimmed.size() + 1 + literal->size());
+        out.append(trimmed).append(" ").append(*literal);
+        return out;
+    }
     if (trimmed == "=")
         return "IS NULL";
     if (trimmed == "<>")

@@ -36,6 +36,6 @@ std::optional<std::string> text_literal(const Variant& value);
 
 // The literal alone for an empty operator, otherwise the comparison that
 // follows a column name: "= 15", or "IS NULL" when the literal is missing.
-std::string comparison(const std::string& op, const std::optional<std::string>& literal);
+std::string comparison(const std::string& op, std::optional<std::string> literal);
 
 }  // namespace zolt::services
