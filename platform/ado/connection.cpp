@@ -1,4 +1,5 @@
 // Connection strings, the provider table and Connection objects.
+#include <atomic>
 #include <mutex>
 #include <utility>
 
@@ -122,6 +123,7 @@ inline constexpr std::string_view kDefaultProvider = "SQLite";
 struct ProviderTable {
     std::mutex mutex;
     std::vector<std::pair<std::string, ProviderFactory>> entries;
+    std::atomic<uint64_t> registrations = 0;
 };
 
 // A function-local table, so that providers may register themselves from
@@ -143,24 +145,34 @@ void register_provider(const std::string& name, ProviderFactory factory) {
         }
     }
     table.entries.emplace_back(name, std::move(factory));
+    ++table.registrations;
 }
 
 std::unique_ptr<Session> open_session(std::string_view connection_string) {
-    const ConnectionString parsed(connection_string);
-    std::string name = parsed.get("Provider");
-    if (name.empty())
-        name = kDefaultProvider;
-    ProviderFactory factory;
-    {
-        auto& table = providers();
+    // Separate connections are opened with one text over and over: each
+    // thread keeps the text it read last, with its pairs and its provider.
+    struct Opened {
+        ConnectionString parsed{""};
+        ProviderFactory factory;
+        uint64_t registrations = 0;
+    };
+    thread_local Opened last;
+    auto& table = providers();
+    if (!last.factory || last.parsed.text() != connection_string || last.registrations != table.registrations) {
+        last.factory = nullptr;
+        last.parsed = ConnectionString(connection_string);
+        std::string name = last.parsed.get("Provider");
+        if (name.empty())
+            name = kDefaultProvider;
         std::lock_guard lock(table.mutex);
+        last.registrations = table.registrations;
         for (const auto& entry : table.entries)
             if (detail::same_name(entry.first, name))
-                factory = entry.second;
+                last.factory = entry.second;
     }
-    if (!factory)
+    if (!last.factory)
         detail::raise(detail::kProviderNotFound, "Connection");
-    return factory(parsed);
+    return last.factory(last.parsed);
 }
 
 // ---- connections -----------------------------------------------------------

@@ -165,14 +165,19 @@ void ProcedureCatalog::create(const ProcedureDefinition& definition) {
     compiled_.insert_or_assign(upper(definition.name), std::move(procedure));
 }
 
+ProcedureCatalog::Procedure& ProcedureCatalog::known_as(const std::string& name, Procedure& procedure) {
+    if (by_written_name_.size() == kWrittenNames)
+        by_written_name_.clear();
+    by_written_name_.emplace(name, &procedure);
+    return procedure;
+}
+
 ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
-    if (last_ && name == last_name_)
-        return *last_;
+    if (const auto known = by_written_name_.find(name); known != by_written_name_.end())
+        return *known->second;
     const std::string key = upper(name);
-    if (auto found = compiled_.find(key); found != compiled_.end()) {
-        last_name_ = name;
-        return *(last_ = &found->second);
-    }
+    if (auto found = compiled_.find(key); found != compiled_.end())
+        return known_as(name, found->second);
 
     const std::string unknown = "Could not find stored procedure '" + name + "'.";
     std::string_view tail;
@@ -193,8 +198,7 @@ ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
                            static_cast<std::size_t>(sqlite3_column_bytes(lookup.get(), i)));
     };
     Procedure procedure = compile(name, column(0), column(1));
-    last_name_ = name;
-    return *(last_ = &compiled_.insert_or_assign(key, std::move(procedure)).first->second);
+    return known_as(name, compiled_.insert_or_assign(key, std::move(procedure)).first->second);
 }
 
 void ProcedureCatalog::roll_back(bool outermost) {

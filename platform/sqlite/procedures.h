@@ -36,14 +36,16 @@ private:
 
     Procedure compile(const std::string& name, const std::string& parameters, const std::string& body) const;
     Procedure& find(const std::string& name);
+    Procedure& known_as(const std::string& name, Procedure& procedure);
     sqlite3_stmt* control(StatementPtr& slot, const char* sql);
     void roll_back(bool outermost);
 
     sqlite3* db_;
     std::unordered_map<std::string, Procedure> compiled_;  // by upper-case name
-    // The procedure last called, by its name as written: calls repeat.
-    std::string last_name_;
-    Procedure* last_ = nullptr;
+    // Procedures called before, by their names as written: calls repeat, and
+    // are found again without writing the name in upper case.
+    static constexpr std::size_t kWrittenNames = 64;
+    std::unordered_map<std::string, Procedure*> by_written_name_;
     std::vector<Value> values_;  // the arguments of the call running
     StatementPtr begin_immediate_, begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
 };
