@@ -2,7 +2,6 @@
 // loader see them: error info, the class table, the interface description,
 // GetIDsOfNames and Invoke, the class factory and unload check, and
 // registration and creation by ProgID through the registry file.
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 

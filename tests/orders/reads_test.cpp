@@ -34,9 +34,9 @@ TEST_P(Orders, ReadsALiveOrderInBothDialects) {
         };
         std::pair<Variant, std::vector<Variant>> answer;
         EXPECT_EQ(traced([&] { answer = query(1); }), (Trace{{statement, false}}));
-        EXPECT_EQ(answer.first, Variant::integer(0));
-        EXPECT_EQ(answer.second,
-                  (std::vector<Variant>{"PRG-0001", 101, "Metalúrgica Alfa", 201, "Planta Curitiba"}));
+        EXPECT_EQ(answer,
+                  std::pair(Variant::integer(0), std::vector<Variant>{"PRG-0001", 101, "Metalúrgica Alfa",
+                                                                      201, "Planta Curitiba"}));
         EXPECT_EQ(query(10),
                   std::pair(Variant::integer(0), std::vector<Variant>{"", 104, "", 202, "Planta Betim"}));
         EXPECT_EQ(message, kAsPassed);
