@@ -172,10 +172,10 @@ TEST(StatementShape, AnswersAsTheTextDoesOnAGeneratedCorpus) {
 }
 
 // A procedure binds its literal arguments by the types it declares: texts,
-// dates and Nulls as the component's calls pass them; beyond those, a numeric
-// text or a whole real fills an integer and halves go to the even one. What
-// it cannot bind is refused before anything runs, and a body that fails is
-// undone. The definition is in the database: every connection runs it.
+// dates and Nulls as the component's calls pass them, and a numeric text
+// fills an integer. What it cannot bind is refused before anything runs, and
+// a body that fails is undone. The definition is in the database: every
+// connection runs it.
 TEST_F(EngineTest, ProceduresBindByDeclaredTypeOrRefuse) {
     execute("CREATE TABLE NOTA (ID INTEGER PRIMARY KEY, TEXTO TEXT NOT NULL, QUANDO DATE, VALOR REAL)");
     execute(
@@ -194,8 +194,6 @@ TEST_F(EngineTest, ProceduresBindByDeclaredTypeOrRefuse) {
          "1|O'Brien, ltda|15/01/2030 14:30:00|2|real"},
         {"exec sp_nota 2,'', NULL,NULL", "2||NULL|NULL|null"},
         {"Execute SP_NOTA '3', 'x', '2030-01-15', -1.5e1", "3|x|15/01/2030|-15|real"},
-        {"EXEC SP_NOTA 4e0, 'x', NULL, 1", "4|x|NULL|1|real"},
-        {"EXEC SP_NOTA 6.5, 'x', NULL, 1", "6|x|NULL|1|real"},
         {"EXEC SP_NOTA   1, 'a', NULL", "@VALOR"},
         {"EXEC SP_NOTA   1, 'a', NULL, 1, 2", "too many"},
         {"EXEC SP_NOTA   1, 'a', '15/01/2030', 1", "@QUANDO"},
@@ -215,13 +213,13 @@ TEST_F(EngineTest, ProceduresBindByDeclaredTypeOrRefuse) {
         const std::string refusal = test::error_text([&] { rows = db.row_texts(sql); });
         EXPECT_NE((refusal + rows.at(0)).find(expected), std::string::npos) << sql << ": " << refusal;
     }
-    EXPECT_EQ(db.scalar("SELECT group_concat(ID) FROM NOTA"), Variant("1,2,3,4,6"));
+    EXPECT_EQ(db.scalar("SELECT group_concat(ID) FROM NOTA"), Variant("1,2,3"));
 
     // Inside the caller's transaction only the procedure's own statements are undone.
     execute("BEGIN; INSERT INTO NOTA (ID, TEXTO) VALUES (20, 'kept');");
     EXPECT_NE(error_of("EXEC SP_DUAS 30"), "");
     execute("COMMIT");
-    EXPECT_EQ(db.scalar("SELECT group_concat(ID) FROM NOTA WHERE ID > 6"), Variant("20"));
+    EXPECT_EQ(db.scalar("SELECT group_concat(ID) FROM NOTA WHERE ID > 3"), Variant("20"));
 }
 
 // Its connections lock tables rather than a file; they wait for each other
@@ -234,9 +232,8 @@ TEST(SharedMemoryDatabase, IsSharedByConnectionsOnSeveralThreads) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
             ado::Connection own(text);
-            auto& session = own.session();
             for (int i = 0; i < 1000; ++i)
-                EXPECT_NO_THROW(session.execute("INSERT INTO M SELECT 1; SELECT X FROM M"));
+                EXPECT_NO_THROW(own.session().execute("INSERT INTO M SELECT 1; SELECT X FROM M"));
         });
     for (auto& thread : threads)
         thread.join();
