@@ -18,8 +18,8 @@ Variant array_of(std::vector<Variant> items) { return Variant(Array{0, std::move
 
 // Halves round to the even neighbour; texts, Booleans, dates and an object's
 // value convert too. A text converts when all of it, blanks aside, is a
-// decimal number.
-TEST(Conversion, ToLong) {
+// decimal number; what is beyond a Long overflows.
+TEST(Conversion, ToLongAndItsRefusals) {
     const std::pair<Variant, int32_t> cases[] = {
         {Variant(0.5), 0},    {Variant(1.5), 2},      {Variant(2.5), 2},    {Variant(-2.5), -2},
         {Variant(2.5001), 3}, {Variant(" 2.5 "), 2},  {Variant("-7"), -7},  {Variant("+.5"), 0},
@@ -30,16 +30,14 @@ TEST(Conversion, ToLong) {
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(to_long(input), expected) << to_text(input);
     EXPECT_EQ(to_integer(Variant(6.5)), 6);
-}
 
-TEST(Conversion, Errors) {
-    const std::pair<Variant, int32_t> cases[] = {
+    const std::pair<Variant, int32_t> errors[] = {
         {Variant(2147483647.5), err::kOverflow},      {Variant(int64_t{1} << 40), err::kOverflow},
         {Variant("1e999"), err::kOverflow},           {Variant(std::nan("")), err::kOverflow},
         {Variant::null(), err::kInvalidUseOfNull}, {object_holding(Variant::null()), err::kInvalidUseOfNull},
         {array_of({Variant(1)}), err::kTypeMismatch}, {Variant(ObjectPtr()), err::kObjectNotSet},
     };
-    for (const auto& [input, expected] : cases)
+    for (const auto& [input, expected] : errors)
         EXPECT_EQ(error_number([&] { to_long(input); }), expected) << (input.is_text() ? input.text() : "");
     for (const char* text : {"abc", "", " ", "1,5", "-", ".", "1e", "0x10", "inf", "1 2"})
         EXPECT_EQ(error_number([&] { to_long(Variant(text)); }), err::kTypeMismatch) << text;
