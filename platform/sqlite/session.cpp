@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/sqlite/engine.h"
 #include "platform/sqlite/procedures.h"
@@ -102,32 +103,37 @@ Variant date_from_julian(double julian) {
     return Variant(automation::Date{days < 0 ? whole_days - fraction : whole_days + fraction});
 }
 
+// A column of the current row, read through the engine's value of it: one
+// call into the statement for the column rather than one for its type and
+// one for its content. Sessions serialise their own calls, so the value is
+// read under the same guard as the statement.
 Variant column_value(sqlite3_stmt* statement, int column, bool date_column) {
-    switch (sqlite3_column_type(statement, column)) {
+    sqlite3_value* value = sqlite3_column_value(statement, column);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
-        const int64_t value = sqlite3_column_int64(statement, column);
+        const int64_t number = sqlite3_value_int64(value);
         if (date_column)
-            return date_from_julian(static_cast<double>(value));
-        if (value >= INT32_MIN && value <= INT32_MAX)
-            return Variant(static_cast<int32_t>(value));
-        return Variant(value);
+            return date_from_julian(static_cast<double>(number));
+        if (number >= INT32_MIN && number <= INT32_MAX)
+            return Variant(static_cast<int32_t>(number));
+        return Variant(number);
     }
     case SQLITE_FLOAT: {
-        const double value = sqlite3_column_double(statement, column);
-        if (date_column || sqlite3_value_subtype(sqlite3_column_value(statement, column)) == kDateSubtype)
-            return date_from_julian(value);
-        return Variant(value);
+        const double number = sqlite3_value_double(value);
+        if (date_column || sqlite3_value_subtype(value) == kDateSubtype)
+            return date_from_julian(number);
+        return Variant(number);
     }
     case SQLITE_NULL:
         return Variant::null();
     default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
-        const std::string_view value(text ? text : "", size);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
+        const std::string_view content(text ? text : "", size);
         double julian;
-        if (date_column && parse_julian_day(value, julian))
+        if (date_column && parse_julian_day(content, julian))
             return date_from_julian(julian);
-        return Variant(value);
+        return Variant(content);
     }
     }
 }
@@ -266,6 +272,10 @@ public:
         std::string sql;
         StatementPtr statement;
         Columns columns;
+        // The values of the last run by shape stay bound (they are bound
+        // afresh for the next); a text with a ? of its own that reads like
+        // the shape runs the statement without them.
+        bool bound = false;
     };
 
     // Where a kept statement was found: it stays there until a statement is
@@ -293,7 +303,7 @@ public:
             entries_.pop_back();
             ++evictions_;
         }
-        entries_.push_front({sql, std::move(statement), {}});
+        entries_.push_front({sql, std::move(statement), {}, false});
         index_.emplace(entries_.front().sql, entries_.begin());
         return use(entries_.begin(), place);
     }
@@ -347,16 +357,21 @@ private:
 // one before, which costs a fraction of reading them afresh.
 class RecentShapes {
 public:
-    // Shapes sql; place is where the statement of its shape was last found.
-    ShapeResult shape(std::string_view sql, ShapedStatement& shaped, StatementCache::Place*& place) {
+    // Shapes sql; shaped is then its shape (the recent one of its opening,
+    // its values read in place, or the buffer given), place where the
+    // statement of its shape was last found.
+    ShapeResult shape(std::string_view sql, ShapedStatement& buffer, const ShapedStatement*& shaped,
+                      StatementCache::Place*& place) {
         Slot& recent = slots_[slot_of(sql)];
         place = &recent.place;
-        if (shape_like(sql, recent.shape, shaped))
+        shaped = &recent.shape;
+        if (shape_like(sql, recent.shape, recent.shape))
             return ShapeResult::Shaped;
-        const ShapeResult result = shape_text(sql, shaped);
+        shaped = &buffer;
+        const ShapeResult result = shape_text(sql, buffer);
         if (result == ShapeResult::Shaped) {
-            recent.shape.text = shaped.text;
-            recent.shape.marks = shaped.marks;
+            recent.shape.text = buffer.text;
+            recent.shape.marks = buffer.marks;
             recent.place = {};
         }
         return result;
@@ -457,12 +472,16 @@ public:
         if (parse_procedure_call(sql, call_))
             return procedures_->call(call_);
         StatementCache::Place* place = nullptr;
-        const ShapeResult shape = recent_shapes_.shape(sql, shaped_, place);
+        const ShapedStatement* shaped = nullptr;
+        const ShapeResult shape = recent_shapes_.shape(sql, shaped_, shaped, place);
         if (shape == ShapeResult::Shaped)
-            if (auto answer = run_by_shape(shaped_, *place))
+            if (auto answer = run_by_shape(*shaped, *place))
                 return std::move(*answer);
-        if (StatementCache::Entry* cached = statements_->find(sql))
+        if (StatementCache::Entry* cached = statements_->find(sql)) {
+            if (std::exchange(cached->bound, false))
+                sqlite3_clear_bindings(cached->statement.get());
             return run(db_, cached->statement.get(), &cached->columns);
+        }
         if (auto definition = parse_procedure_definition(sql)) {
             procedures_->create(*definition);
             return {};
@@ -471,8 +490,8 @@ public:
         if (shape == ShapeResult::Unshaped || (shape == ShapeResult::Shaped && !needs_rewrite(sql)))
             return prepare_and_run(sql, sql);
         const std::string rewritten = rewrite_inline_sql(sql);
-        if (recent_shapes_.shape(rewritten, shaped_, place) == ShapeResult::Shaped)
-            if (auto answer = run_by_shape(shaped_, *place))
+        if (recent_shapes_.shape(rewritten, shaped_, shaped, place) == ShapeResult::Shaped)
+            if (auto answer = run_by_shape(*shaped, *place))
                 return std::move(*answer);
         return prepare_and_run(sql, rewritten);
     }
@@ -537,12 +556,8 @@ private:
             kept = keep ? statements_->add(shaped.text, std::move(once), &place) : nullptr;
             statement = kept ? kept->statement.get() : once.get();
         }
-        // The values go with this run only: a text with a ? of its own that
-        // reads like this shape finds the statement without them.
-        struct ClearOnExit {
-            sqlite3_stmt* statement;
-            ~ClearOnExit() { sqlite3_clear_bindings(statement); }
-        } clear{statement};
+        if (kept)
+            kept->bound = true;
         bind_values(db_, statement, shaped);
         return run(db_, statement, kept ? &kept->columns : nullptr);
     }

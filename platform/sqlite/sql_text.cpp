@@ -380,7 +380,7 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
             }
         }
     }
-    if (starts_with_word(text, "NULL")) {
+    if ((text[0] == 'N' || text[0] == 'n') && starts_with_word(text, "NULL")) {
         literal.kind = Literal::Kind::Null;
         return 4;
     }
@@ -412,7 +412,16 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
     }
     if (i < text.size() && is_name_char(text[i]))
         return 0;
-    literal.text = std::string(text.substr(0, i));
+    literal.text.assign(text.data(), i);
+    if (whole && i - digits_start <= 18) {
+        // Eighteen digits always fit in 64 bits: read them as they are scanned.
+        int64_t value = 0;
+        for (std::size_t k = digits_start; k < i; ++k)
+            value = value * 10 + (text[k] - '0');
+        literal.kind = Literal::Kind::Integer;
+        literal.integer = text[0] == '-' ? -value : value;
+        return i;
+    }
     const char* first = literal.text.data() + (literal.text[0] == '+' ? 1 : 0);
     const char* last = literal.text.data() + literal.text.size();
     if (whole && std::from_chars(first, last, literal.integer).ec == std::errc()) {
@@ -763,8 +772,10 @@ bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStateme
     }
     if (sql.substr(at) != pattern.substr(from))
         return false;
-    shaped.text = like.text;
-    shaped.marks = like.marks;
+    if (&shaped != &like) {
+        shaped.text = like.text;
+        shaped.marks = like.marks;
+    }
     return true;
 }
 

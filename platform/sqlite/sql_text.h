@@ -71,7 +71,8 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped);
 // Shapes sql by comparing it with a text shaped before, when the two differ
 // only in the values that were taken out: the text between them is the same,
 // and each of sql's values is one a full reading would take out. False when
-// they differ otherwise (shape_text then reads sql afresh).
+// they differ otherwise (shape_text then reads sql afresh). shaped may be
+// like itself: sql's values then replace its own.
 bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped);
 
 struct ProcedureCall {
