@@ -6,7 +6,8 @@
 
 namespace zolt::bench::allocations {
 
-// Allocations made through operator new since the program started.
+// Allocations made through operator new by the calling thread since it
+// started.
 uint64_t count();
 
 }  // namespace zolt::bench::allocations
