@@ -10,7 +10,8 @@ namespace {
 // the thread ends.
 template <class I>
 I& per_thread(const com::Guid& clsid) {
-    thread_local std::shared_ptr<I> instance;
+    // Asked on every call: reached without a call into the dynamic loader.
+    [[gnu::tls_model("initial-exec")]] thread_local std::shared_ptr<I> instance;
     if (!instance)
         instance = com::create_instance_as<I>(clsid);
     return *instance;

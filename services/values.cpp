@@ -57,12 +57,13 @@ std::string quoted(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 2);
     out += '\'';
-    for (const char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
+    // Each run up to and with a quote, then the quote that doubles it.
+    std::size_t quote;
+    while ((quote = text.find('\'')) != std::string_view::npos) {
+        out.append(text.substr(0, quote + 1)) += '\'';
+        text.remove_prefix(quote + 1);
     }
-    out += '\'';
+    out.append(text) += '\'';
     return out;
 }
 

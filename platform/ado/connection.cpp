@@ -14,10 +14,14 @@ namespace detail {
 bool same_name(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && lower(a[i]) != lower(b[i]))
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
+        // Otherwise equal only as the two cases of one letter.
+        const char folded = static_cast<char>(a[i] | 0x20);
+        if ((a[i] ^ b[i]) != 0x20 || folded < 'a' || folded > 'z')
             return false;
+    }
     return true;
 }
 

@@ -201,7 +201,8 @@ struct ThreadTrace {
     bool active = false;
     std::vector<TraceEntry> entries;
 };
-thread_local ThreadTrace current;
+// Asked on every statement: reached without a call into the dynamic loader.
+[[gnu::tls_model("initial-exec")]] thread_local ThreadTrace current;
 
 }  // namespace
 

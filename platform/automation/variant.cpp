@@ -69,25 +69,35 @@ bool operator==(const Variant& a, const Variant& b) {
     return a.data_ == b.data_;
 }
 
-Variant value_of(Variant v) {
-    // A default property may itself be an object (a field holding an object);
-    // follow a bounded chain so that an object answering itself cannot loop.
+namespace {
+
+// The value behind an object: its default property, followed until a plain
+// value is reached. A default property may itself be an object (a field
+// holding an object); the chain is bounded so that an object answering
+// itself cannot loop.
+Variant default_of(const Variant& object) {
     constexpr int kMaxDepth = 16;
-    Variant current = std::move(v);
-    for (int depth = 0; current.is_object(); ++depth) {
-        if (!current.object())
+    Variant current;
+    const Variant* at = &object;
+    for (int depth = 0; at->is_object(); ++depth) {
+        if (!at->object())
             throw AutomationError::object_not_set();
         if (depth == kMaxDepth)
             throw AutomationError::type_mismatch();
-        current = current.object()->default_value();
+        current = at->object()->default_value();
+        at = &current;
     }
     return current;
 }
 
+}  // namespace
+
+Variant value_of(Variant v) { return v.is_object() ? default_of(v) : std::move(v); }
+
 const Variant& plain_value(const Variant& v, Variant& holder) {
     if (!v.is_object())
         return v;
-    holder = value_of(v);
+    holder = default_of(v);
     return holder;
 }
 
@@ -278,7 +288,7 @@ std::string to_text(const Variant& v) {
     case VarType::R8: return double_text(plain.r8());
     case VarType::Date: return detail::date_text(plain.date());
     case VarType::Bool: return plain.boolean() ? "True" : "False";
-    case VarType::BStr: return plain.text();
+    case VarType::BStr: return &plain == &holder ? std::move(holder).text() : plain.text();
     default: throw AutomationError::type_mismatch();
     }
 }

@@ -125,7 +125,9 @@ public:
     double r8() const { return std::get<double>(data_); }
     bool boolean() const { return std::get<bool>(data_); }
     Date date() const { return std::get<Date>(data_); }
-    const std::string& text() const { return std::get<std::string>(data_); }
+    const std::string& text() const& { return std::get<std::string>(data_); }
+    // The text of a Variant about to go: moved out rather than copied.
+    std::string text() && { return std::get<std::string>(std::move(data_)); }
     const ObjectPtr& object() const { return std::get<ObjectPtr>(data_); }
     // Arrays are values: copying a Variant copies its array on the next write.
     const Array& array() const { return *std::get<std::shared_ptr<Array>>(data_); }
