@@ -400,13 +400,10 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-bool is_plain_path(const std::string& data_source) {
-    return !data_source.empty() && data_source != ":memory:" && !data_source.starts_with("file:");
-}
-
 std::optional<FileIdentity> identity_of(const std::string& data_source) {
     struct stat status {};
-    if (!is_plain_path(data_source) || stat(data_source.c_str(), &status) != 0)
+    if (data_source.empty() || data_source == ":memory:" || data_source.starts_with("file:") ||
+        stat(data_source.c_str(), &status) != 0)
         return std::nullopt;
     return FileIdentity{status.st_dev, status.st_ino};
 }
@@ -422,19 +419,11 @@ public:
         // locking is not needed.
         const int flags =
             SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-        // Connections of this process to one file share one page cache, so
-        // that a write on one of them leaves the pages the others hold valid
-        // (each with a cache of its own reads its pages again after any
-        // other's write). The cache is found by the file's path: where it
-        // belongs to a file that the path no longer names, the connection
-        // takes a cache of its own.
-        if (!is_plain_path(data_source) || open(flags | SQLITE_OPEN_SHAREDCACHE) != SQLITE_OK || file_has_moved()) {
+        const int rc = sqlite3_open_v2(data_source.c_str(), &db_, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
             sqlite3_close_v2(db_);
-            if (const int rc = open(flags); rc != SQLITE_OK) {
-                const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-                sqlite3_close_v2(db_);
-                raise_provider_error("Cannot open the database '" + data_source + "': " + reason + ".");
-            }
+            raise_provider_error("Cannot open the database '" + data_source + "': " + reason + ".");
         }
         try {
             sqlite3_busy_timeout(db_, kBusyTimeoutMs);
@@ -504,13 +493,6 @@ public:
     bool reusable_for(const std::optional<FileIdentity>& identity) const { return reusable() && identity_ == identity; }
 
 private:
-    int open(int flags) { return sqlite3_open_v2(data_source_.c_str(), &db_, flags, nullptr); }
-
-    bool file_has_moved() {
-        int moved = 0;
-        return sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved != 0;
-    }
-
     // A single statement whose text has run before is kept for its next use;
     // a script of several runs statement by statement and answers with the
     // last result set it made.
@@ -581,7 +563,6 @@ private:
 // counters) open one per statement.
 class IdleEngines {
 public:
-    IdleEngines() { idle_.reserve(kCapacity + 1); }
     ~IdleEngines() {
         std::lock_guard lock(mutex_);
         closed_ = true;
@@ -593,18 +574,18 @@ public:
         if (!identity)
             return nullptr;
         std::unique_ptr<Engine> found;
-        std::vector<std::unique_ptr<Engine>> stale;
+        std::list<std::unique_ptr<Engine>> stale;
         {
             std::lock_guard lock(mutex_);
-            for (auto it = idle_.end(); it != idle_.begin() && !found;) {
-                --it;
-                if ((*it)->data_source() != data_source)
+            for (auto it = idle_.begin(); it != idle_.end() && !found;) {
+                auto current = it++;
+                if ((*current)->data_source() != data_source)
                     continue;
-                if ((*it)->reusable_for(identity))
-                    found = std::move(*it);
+                if ((*current)->reusable_for(identity))
+                    found = std::move(*current);
                 else
-                    stale.push_back(std::move(*it));
-                it = idle_.erase(it);
+                    stale.push_back(std::move(*current));
+                idle_.erase(current);
             }
         }
         return found;  // stale ones close here, outside the lock
@@ -619,10 +600,10 @@ public:
         std::lock_guard lock(mutex_);
         if (closed_)
             return;
-        idle_.push_back(std::move(engine));
+        idle_.push_front(std::move(engine));
         if (idle_.size() > kCapacity) {
-            oldest = std::move(idle_.front());
-            idle_.erase(idle_.begin());
+            oldest = std::move(idle_.back());
+            idle_.pop_back();
         }
     }
 
@@ -630,7 +611,7 @@ private:
     static constexpr std::size_t kCapacity = 8;
     std::mutex mutex_;
     bool closed_ = false;
-    std::vector<std::unique_ptr<Engine>> idle_;  // most recently used last
+    std::list<std::unique_ptr<Engine>> idle_;  // most recently used first
 };
 
 IdleEngines& idle_engines() {
