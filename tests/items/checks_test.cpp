@@ -118,7 +118,6 @@ TEST_P(Items, TheFirstBadFieldInTheFixedOrderDecides) {
         {"I", {{kQuantity, 0}, {kPart, 301}}, "O campo Qtde deve ser maior ou igual a 1."},
         {"I", {{kPart, 301}, {kShipping, day(2030, 1, 15)}}, "Já existe a peça no pedido informado."},
         {"A", {{kItem, 2}, {kShipping, day(2030, 1, 15)}}, lock},
-        {"A", {{kItem, 4}}, lock},
         {"A", {{kItem, 999}}, "Não foi encontrado o item do pedido informado."},
         {"I",
          {{kShipping, day(2030, 1, 15, 9)}},

@@ -69,8 +69,6 @@ TEST_P(Orders, CountsLiveOrdersOfTheSupplierLeavingOutTheOrderItself) {
          count + "'O''Brien' AND  FORNECEDOR_ID =  102  AND TAB_STATUS_ID = 1 ", true},
         {oracle(), 2, "PRG-0001", 101,
          count + "'PRG-0001' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  2 ", false},
-        {oracle(), 1, "O'Brien", 101,
-         count + "'O''Brien' And FORNECEDOR_ID =  101 AND TAB_STATUS_ID = 1  And PEDIDO_ID <>  1 ", true},
         {sql_server(), Variant(), "PRG-0001", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0001', 101, NULL",
          false},
         {sql_server(), 0, "PRG-0003", 101, "EXEC SP_QBX_DUP_PEDIDO_OLT1   'PRG-0003', 101, 0", true},

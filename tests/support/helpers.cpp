@@ -11,7 +11,6 @@
 
 #include "component/exports.h"
 #include "db/database.h"
-#include "outside/outside.h"
 
 namespace zolt::test {
 
@@ -27,13 +26,7 @@ std::string make_temp_folder() {
 }  // namespace
 
 TempDatabase::TempDatabase(bool sample) : folder_(make_temp_folder()), path_(folder_ + "/zolt.db") {
-    try {
-        db::create_database(path_, sample);
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-        throw;
-    }
+    db::create_database(path_, sample);
 }
 
 TempDatabase::~TempDatabase() {
@@ -218,46 +211,6 @@ void on_new_thread(const std::function<void()>& fn) {
     if (failure)
         std::rethrow_exception(failure);
 }
-
-namespace {
-
-class RefusingFormatter : public outside::SqlFormatter {
-public:
-    RefusingFormatter(std::shared_ptr<outside::SqlFormatter> real, std::string description, int answered)
-        : real_(std::move(real)), description_(std::move(description)), answered_(answered) {}
-    Variant NumberValue(Variant value) override { return answering()->NumberValue(value); }
-    Variant SqlDate(Variant value) override { return literal()->SqlDate(value); }
-    Variant TextValue(Variant value) override { return answering()->TextValue(value); }
-    Variant SqlNumber(Variant value) override { return literal()->SqlNumber(value); }
-    Variant SqlText(Variant value) override { return literal()->SqlText(value); }
-
-private:
-    // The real formatter, until the failure comes.
-    outside::SqlFormatter* answering() const {
-        if (answered_ < 0)
-            throw automation::AutomationError(5, description_, "SqlFormatter");
-        return real_.get();
-    }
-    outside::SqlFormatter* literal() {
-        --answered_;
-        return answering();
-    }
-    std::shared_ptr<outside::SqlFormatter> real_;
-    std::string description_;
-    int answered_;
-};
-
-}  // namespace
-
-FailingFormatter::FailingFormatter(const std::string& description, int answered)
-    : real_(com::find_class(outside::clsid::kSqlFormatter)) {
-    com::register_class(outside::clsid::kSqlFormatter, [description, answered, real = real_] {
-        return std::shared_ptr<com::Unknown>(std::make_shared<RefusingFormatter>(
-            std::dynamic_pointer_cast<outside::SqlFormatter>(real()), description, answered));
-    });
-}
-
-FailingFormatter::~FailingFormatter() { com::register_class(outside::clsid::kSqlFormatter, real_); }
 
 }  // namespace zolt::test
 

@@ -1,6 +1,6 @@
 // What the tests share: the databases they run on, a ZOLT object made through
 // its class factory and called late-bound, the statement trace, errors,
-// field-like objects, and outside components put in place of the real ones.
+// and field-like objects.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -160,20 +160,6 @@ Variant object_holding(Variant value);
 // component holds per thread are then made afresh, from whatever class the
 // class table holds at that moment (used to put a faulty class in place).
 void on_new_thread(const std::function<void()>& fn);
-
-// Puts a SqlFormatter in place of the real one for the life of the object,
-// and the real one back afterwards. Its operations raise error 5 with the
-// given description: every one of them, or, when `answered` is not negative,
-// the literal (SqlNumber, SqlText or SqlDate) that follows that many and
-// every operation after it; until then it answers as the real one.
-class FailingFormatter {
-public:
-    FailingFormatter(const std::string& description, int answered);
-    ~FailingFormatter();
-
-private:
-    com::ClassFactoryFunction real_;
-};
 
 }  // namespace zolt::test
 

@@ -19,40 +19,34 @@ void on_main_database(const std::string& sql) {
 
 class ServerDatabase : public TestDatabase {
 public:
-    ServerDatabase();
-    ~ServerDatabase() override;
+    ServerDatabase() {
+        on_main_database("CREATE DATABASE " + name_);
+        db::create_database_on(connection_string_, true);
+    }
+    ~ServerDatabase() override {
+        try {
+            on_main_database("DROP DATABASE " + name_ + " WITH (FORCE)");
+        } catch (const std::exception&) {
+            // a server that is down keeps it; the cluster is thrown away anyway
+        }
+    }
     std::string connection_string() const override { return connection_string_; }
-    void inject(Mishap mishap, const std::string& table) const override;
+
+    void inject(Mishap mishap, const std::string& table) const override {
+        const bool refuse = mishap == Mishap::Refuse;
+        exec(
+            std::string("CREATE OR REPLACE FUNCTION mishap() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN ") +
+            (refuse ? "RAISE EXCEPTION 'recusado'" : "DELETE FROM Infra_IDS") + "; RETURN NEW; END $$");
+        exec("CREATE TRIGGER mishap " + std::string(refuse ? "BEFORE INSERT" : "AFTER INSERT OR UPDATE") +
+             " ON " + table + " FOR EACH ROW EXECUTE FUNCTION mishap()");
+    }
 
 private:
-    std::string name_;
-    std::string connection_string_;
-};
-
-ServerDatabase::ServerDatabase() {
-    static std::atomic<int> count{0};
-    name_ = "zolt_test_" + std::to_string(getpid()) + "_" + std::to_string(++count);
-    connection_string_ =
+    static inline std::atomic<int> count_{0};
+    const std::string name_ = "zolt_test_" + std::to_string(getpid()) + "_" + std::to_string(++count_);
+    const std::string connection_string_ =
         std::regex_replace(std::getenv("ZOLT_PG"), std::regex("Database=[^;]*"), "Database=" + name_);
-    on_main_database("CREATE DATABASE " + name_);
-    db::create_database_on(connection_string_, true);
-}
-
-ServerDatabase::~ServerDatabase() {
-    try {
-        on_main_database("DROP DATABASE " + name_ + " WITH (FORCE)");
-    } catch (const std::exception&) {
-        // a server that is down keeps it; the cluster is thrown away anyway
-    }
-}
-
-void ServerDatabase::inject(Mishap mishap, const std::string& table) const {
-    const bool refuse = mishap == Mishap::Refuse;
-    exec(std::string("CREATE OR REPLACE FUNCTION mishap() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN ") +
-         (refuse ? "RAISE EXCEPTION 'recusado'" : "DELETE FROM Infra_IDS") + "; RETURN NEW; END $$");
-    exec("CREATE TRIGGER mishap " + std::string(refuse ? "BEFORE INSERT" : "AFTER INSERT OR UPDATE") +
-         " ON " + table + " FOR EACH ROW EXECUTE FUNCTION mishap()");
-}
+};
 
 }  // namespace
 
