@@ -14,18 +14,11 @@
 
 namespace zolt::test {
 
-namespace {
-
-std::string make_temp_folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zolt-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
+TempDatabase::TempDatabase(bool sample)
+    : folder_((std::filesystem::temp_directory_path() / "zolt-test-XXXXXX").string()) {
+    if (!mkdtemp(folder_.data()))
         throw std::runtime_error("cannot create a temporary folder");
-    return pattern;
-}
-
-}  // namespace
-
-TempDatabase::TempDatabase(bool sample) : folder_(make_temp_folder()), path_(folder_ + "/zolt.db") {
+    path_ = folder_ + "/zolt.db";
     db::create_database(path_, sample);
 }
 
