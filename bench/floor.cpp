@@ -1,5 +1,7 @@
 #include "bench/floor.h"
 
+#include <map>
+
 #include "bench/statement_capture.h"
 
 namespace zolt::bench {
@@ -7,66 +9,94 @@ namespace zolt::bench {
 Floor capture_floor(const Case& bench_case, Call& call, RawConnection& raw) {
     call.run();
     Floor floor;
-    floor.removes_inserted_rows = bench_case.inserts;
-    if (floor.removes_inserted_rows) {
-        floor.last_order_key = raw.number("SELECT max(PEDIDO_ID) FROM PEDIDO");
-        floor.last_item_key = raw.number("SELECT max(PEDIDO_ITEM_ID) FROM PEDIDO_ITEM");
+    if (bench_case.inserts) {
+        floor.restore = "BEGIN; DELETE FROM PEDIDO WHERE PEDIDO_ID > " +
+                        std::to_string(raw.number("SELECT max(PEDIDO_ID) FROM PEDIDO")) +
+                        "; DELETE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID > " +
+                        std::to_string(raw.number("SELECT max(PEDIDO_ITEM_ID) FROM PEDIDO_ITEM")) + "; COMMIT";
+    } else if (bench_case.restore) {
+        floor.restore = "BEGIN;";
+        for (uint64_t n = call.calls(); n < call.calls() + kFloorCalls; ++n)
+            floor.restore += bench_case.restore(n) + ";";
+        floor.restore += "COMMIT";
     }
-    capture::start();
-    try {
-        call.run();
-    } catch (...) {
-        capture::stop();
-        throw;
+    for (std::size_t i = 0; i < kFloorCalls; ++i) {
+        capture::start();
+        try {
+            call.run();
+        } catch (...) {
+            capture::stop();
+            throw;
+        }
+        floor.calls.push_back(capture::stop());
     }
-    floor.statements = capture::stop();
-    // The captured call's own rows go too, so that the replay can insert its keys.
-    remove_inserted_rows(floor, raw);
-    raw.replay(floor.statements);
-    remove_inserted_rows(floor, raw);
-    floor.prepared = std::make_unique<PreparedFloor>(raw, floor.statements);
-    floor.prepared->run();
-    remove_inserted_rows(floor, raw);
+    // The captured calls' own writes are undone too, so that the replays
+    // write what the calls wrote.
+    restore_rows(floor, raw);
+    for (const std::vector<std::string>& statements : floor.calls)
+        raw.replay(statements);
+    restore_rows(floor, raw);
+    floor.prepared = std::make_unique<PreparedFloor>(raw, floor.calls);
+    for (std::size_t i = 0; i < floor.calls.size(); ++i)
+        floor.prepared->run(i);
+    restore_rows(floor, raw);
     return floor;
 }
 
-PreparedFloor::PreparedFloor(RawConnection& raw, const std::vector<std::string>& statements) : raw_(raw) {
-    for (const std::string& text : statements) {
-        Statement statement{text, sqlite::shape_of(text), nullptr};
-        if (statement.shape)
-            statement.prepared = sqlite::prepare_shape(raw.handle(), *statement.shape, true);
-        if (!statement.prepared) {
-            statement.shape.reset();
-            sqlite3_stmt* prepared = nullptr;
-            if (sqlite3_prepare_v3(raw.handle(), text.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &prepared, nullptr) !=
-                SQLITE_OK)
-                raw.fail(text);
-            statement.prepared.reset(prepared);
+PreparedFloor::PreparedFloor(RawConnection& raw, const std::vector<std::vector<std::string>>& calls) : raw_(raw) {
+    // One prepared statement per distinct shape (or per text, for a
+    // statement the shaper leaves as it is), shared by every call.
+    std::map<std::string, sqlite3_stmt*> by_text;
+    auto prepare = [&](const std::string& text) {
+        auto [found, added] = by_text.try_emplace(text, nullptr);
+        if (!added)
+            return found->second;
+        if (sqlite3_prepare_v3(raw.handle(), text.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &found->second,
+                               nullptr) != SQLITE_OK)
+            raw.fail(text);
+        kept_.emplace_back(found->second);
+        return found->second;
+    };
+    for (const std::vector<std::string>& statements : calls) {
+        std::vector<Statement>& call = calls_.emplace_back();
+        for (const std::string& text : statements) {
+            Statement statement{text, sqlite::shape_of(text), nullptr};
+            if (statement.shape) {
+                auto [found, added] = by_text.try_emplace(statement.shape->text, nullptr);
+                if (added) {
+                    sqlite::StatementPtr shaped = sqlite::prepare_shape(raw.handle(), *statement.shape, true);
+                    found->second = shaped.get();
+                    if (shaped)
+                        kept_.push_back(std::move(shaped));
+                }
+                statement.prepared = found->second;
+            }
+            if (!statement.prepared) {
+                statement.shape.reset();
+                statement.prepared = prepare(text);
+            }
+            call.push_back(std::move(statement));
         }
-        statements_.push_back(std::move(statement));
     }
 }
 
-void PreparedFloor::run() {
-    for (Statement& statement : statements_) {
+void PreparedFloor::run(std::size_t call) {
+    for (Statement& statement : calls_[call]) {
         if (statement.shape)
-            sqlite::bind_values(raw_.handle(), statement.prepared.get(), *statement.shape);
+            sqlite::bind_values(raw_.handle(), statement.prepared, *statement.shape);
         try {
-            raw_.read_rows(statement.prepared.get(), statement.text);
+            raw_.read_rows(statement.prepared, statement.text);
         } catch (...) {
-            sqlite3_reset(statement.prepared.get());
+            sqlite3_reset(statement.prepared);
             throw;
         }
-        sqlite3_reset(statement.prepared.get());
+        sqlite3_reset(statement.prepared);
     }
 }
 
-void remove_inserted_rows(const Floor& floor, RawConnection& raw) {
-    if (!floor.removes_inserted_rows)
-        return;
-    raw.execute("BEGIN; DELETE FROM PEDIDO WHERE PEDIDO_ID > " + std::to_string(floor.last_order_key) +
-                "; DELETE FROM PEDIDO_ITEM WHERE PEDIDO_ITEM_ID > " + std::to_string(floor.last_item_key) +
-                "; COMMIT");
+void restore_rows(const Floor& floor, RawConnection& raw) {
+    if (!floor.restore.empty())
+        raw.execute(floor.restore);
 }
 
 }  // namespace zolt::bench

@@ -5,7 +5,8 @@
 //
 //   zolt_bench [--statements] [--benchmark_...]   the benchmarks and the table;
 //                                                 --statements first prints what
-//                                                 each floor replays
+//                                                 the first call each floor
+//                                                 replays ran
 //   zolt_bench --soak [--soak-calls=N]            the soak (1000000 calls by default)
 //   zolt_bench --profile=LABEL [--profile-calls=N]
 //                                                 N calls of one case (10000 by default),
@@ -94,29 +95,42 @@ int block_size(Call& call) {
     return std::clamp(static_cast<int>(0.002 / (seconds / kProbes)), 1, 256);
 }
 
-// Seconds of a block of `block` runs of one side, after one run outside the
-// time: the sides write on connections of their own, and a connection reads
-// afresh the pages another one wrote; a block measures a side that has
-// caught up with the others. Rows an insertion's replay added are removed
-// after each replay, outside the time.
-template <class Run>
-double timed_block(int block, Run&& run) {
-    run();
+// Seconds of a block of `block` calls of the component, after one call
+// outside the time: the sides write on connections of their own, and a
+// connection reads afresh the pages another one wrote; a block measures a
+// side that has caught up with the others. The rows the calls will write are
+// put back first (see Case::restore), outside the time too.
+double component_block(Call& call, const Case& bench_case, RawConnection& raw, int block, bool by_name) {
+    call.make_inputs_ahead(static_cast<std::size_t>(block) + 1);
+    if (bench_case.restore) {
+        std::string restore = "BEGIN;";
+        for (uint64_t n = call.calls(); n <= call.calls() + static_cast<uint64_t>(block); ++n)
+            restore += bench_case.restore(n) + ";";
+        raw.execute(restore + "COMMIT");
+    }
+    call.run(by_name);
     return seconds_of([&] {
         for (int i = 0; i < block; ++i)
-            run();
+            call.run(by_name);
     });
 }
 
+// Seconds of `block` replays of a floor, its captured calls in turn, after
+// one replay outside the time; the rows they wrote are put back after each
+// round of the captured calls, outside the time.
 template <class Replay>
 double replay_block(const Floor& floor, RawConnection& raw, int block, Replay&& replay) {
-    if (!floor.removes_inserted_rows)
-        return timed_block(block, replay);
+    replay(0);
+    restore_rows(floor, raw);
     double seconds = 0;
-    for (int i = 0; i <= block; ++i) {
-        const double one = seconds_of(replay);
-        seconds += i > 0 ? one : 0.0;
-        remove_inserted_rows(floor, raw);
+    for (std::size_t done = 0; done < static_cast<std::size_t>(block);) {
+        const std::size_t round = std::min(static_cast<std::size_t>(block) - done, floor.calls.size());
+        seconds += seconds_of([&] {
+            for (std::size_t i = 0; i < round; ++i)
+                replay(i);
+        });
+        restore_rows(floor, raw);
+        done += round;
     }
     return seconds;
 }
@@ -129,20 +143,19 @@ double replay_block(const Floor& floor, RawConnection& raw, int block, Replay&& 
 // its counters give the calls per second of every side, the ratios of the
 // component's time per call to each floor's, the heap allocations per call
 // and the block size.
-void measure(benchmark::State& state, Call& call, RawConnection& raw, const Floor& floor, int block) {
+void measure(benchmark::State& state, Call& call, const Case& bench_case, RawConnection& raw, const Floor& floor,
+             int block) {
     double component = 0, by_name = 0, plain = 0, prepared = 0;
     uint64_t calls = 0;
     const uint64_t allocations_before = call.allocations(), calls_before = call.calls();
     try {
         for (auto _ : state) {
-            call.make_inputs_ahead(static_cast<std::size_t>(block) + 1);
-            const double block_seconds = timed_block(block, [&] { call.run(); });
+            const double block_seconds = component_block(call, bench_case, raw, block, false);
             component += block_seconds;
             calls += static_cast<uint64_t>(block);
-            call.make_inputs_ahead(static_cast<std::size_t>(block) + 1);
-            by_name += timed_block(block, [&] { call.run(true); });
-            plain += replay_block(floor, raw, block, [&] { raw.replay(floor.statements); });
-            prepared += replay_block(floor, raw, block, [&] { floor.prepared->run(); });
+            by_name += component_block(call, bench_case, raw, block, true);
+            plain += replay_block(floor, raw, block, [&](std::size_t i) { raw.replay(floor.calls[i]); });
+            prepared += replay_block(floor, raw, block, [&](std::size_t i) { floor.prepared->run(i); });
             state.SetIterationTime(block_seconds);
         }
     } catch (const std::exception& error) {
@@ -165,11 +178,12 @@ void register_benchmarks(Workload& workload, RawConnection& raw, const std::vect
                          const std::vector<int>& blocks) {
     for (std::size_t i = 0; i < workload.cases().size(); ++i) {
         Call& call = workload.call(i);
+        const Case& bench_case = workload.cases()[i];
         const Floor& floor = floors[i];
         const int block = blocks[i];
-        benchmark::RegisterBenchmark(workload.cases()[i].label().c_str(),
-                                     [&call, &raw, &floor, block](benchmark::State& state) {
-                                         measure(state, call, raw, floor, block);
+        benchmark::RegisterBenchmark(bench_case.label().c_str(),
+                                     [&call, &bench_case, &raw, &floor, block](benchmark::State& state) {
+                                         measure(state, call, bench_case, raw, floor, block);
                                      })
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
@@ -209,8 +223,8 @@ private:
 
 void print_statements(const std::vector<Case>& cases, const std::vector<Floor>& floors) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        std::printf("%s: %zu statements\n", cases[i].label().c_str(), floors[i].statements.size());
-        for (const std::string& statement : floors[i].statements)
+        std::printf("%s: %zu statements\n", cases[i].label().c_str(), floors[i].calls[0].size());
+        for (const std::string& statement : floors[i].calls[0])
             std::printf("    %s\n", statement.c_str());
     }
     std::printf("\n");
@@ -250,7 +264,7 @@ void print_table(const std::vector<Case>& cases, const std::vector<Floor>& floor
         over_target += ratio > target;
         std::printf("%-38s %-9s %5zu %11.0f %10.0f %10.0f %6.2f %11.0f %6.2f %6.1f %6.1f%s\n",
                     cases[i].method.c_str(), cases[i].dialect.empty() ? "both" : cases[i].dialect.c_str(),
-                    floors[i].statements.size(), collector.counter(label, "component/s"),
+                    floors[i].calls[0].size(), collector.counter(label, "component/s"),
                     collector.counter(label, "by name/s"), collector.counter(label, "floor/s"),
                     collector.counter(label, "ratio"), collector.counter(label, "prepared/s"), ratio, target,
                     collector.counter(label, "allocs"), ratio > target ? "  over" : "");
@@ -292,9 +306,9 @@ int run_profile(Workload& workload, const Options& options) {
         for (uint64_t n = 0; n < options.profile_calls; ++n)
             workload.call(i).run();
         for (uint64_t n = 0; n < options.profile_calls; ++n) {
-            floor.prepared->run();
-            if (floor.removes_inserted_rows)
-                remove_inserted_rows(floor, raw);
+            floor.prepared->run(n % floor.calls.size());
+            if ((n + 1) % floor.calls.size() == 0)
+                restore_rows(floor, raw);
         }
         std::printf("%s: %llu calls, %.1f allocations per call\n", options.profile.c_str(),
                     static_cast<unsigned long long>(workload.call(i).calls()),

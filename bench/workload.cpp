@@ -131,9 +131,19 @@ uint64_t next_item_insertion() {
 }
 
 void add_both(std::vector<Case>& cases, const std::string& method, bool inserts,
-              const std::function<Inputs(uint64_t)>& inputs) {
+              const std::function<Inputs(uint64_t)>& inputs,
+              const std::function<std::string(uint64_t)>& restore = {}) {
     for (const char* dialect : {"ORACLE", "SQLSERVER"})
-        cases.push_back(Case{method, dialect, inserts, inputs});
+        cases.push_back(Case{method, dialect, inserts, inputs, restore});
+}
+
+// Which of its two sets of values an update writes on call number n: each
+// pass over the rows writes the other.
+bool second_values(uint64_t n) { return n / kRows % 2 == 0; }
+
+// "UPDATE table SET assignments WHERE key = value".
+std::string update(const char* table, const std::string& assignments, const char* key, int64_t value) {
+    return std::string("UPDATE ") + table + " SET " + assignments + " WHERE " + key + " = " + std::to_string(value);
 }
 
 }  // namespace
@@ -163,22 +173,34 @@ std::vector<Case> all_cases() {
                       {"InVntCliente_ID", id(202)}};
     });
     // Each pass over the rows writes the other external number and client.
-    add_both(cases, "gAltera_Campos_PEDIDO", false, [](uint64_t n) {
-        const bool second = n / kRows % 2 == 0;
-        return Inputs{{"InVntPedido_ID", id(120000 + row(n))},
-                      {"InVntTab_Status_ID", id(1)},
-                      {"InVntNum_Pedido_Externo", Variant(row_texts().update_numbers[second ? 1 : 0][row(n)])},
-                      {"InVntFornecedor_ID", id(1200000 + row(n))},
-                      {"InVntCliente_ID", id(second ? 202 : 201)}};
-    });
-    add_both(cases, "gExclui_Campos_PEDIDO", false,
-             [](uint64_t n) { return Inputs{{"InVntPedido_ID", id(130000 + row(n))}}; });
+    add_both(
+        cases, "gAltera_Campos_PEDIDO", false,
+        [](uint64_t n) {
+            const bool second = second_values(n);
+            return Inputs{{"InVntPedido_ID", id(120000 + row(n))},
+                          {"InVntTab_Status_ID", id(1)},
+                          {"InVntNum_Pedido_Externo", Variant(row_texts().update_numbers[second ? 1 : 0][row(n)])},
+                          {"InVntFornecedor_ID", id(1200000 + row(n))},
+                          {"InVntCliente_ID", id(second ? 202 : 201)}};
+        },
+        [](uint64_t n) {
+            const bool second = second_values(n);
+            return update("PEDIDO",
+                          "NUM_PEDIDO_EXTERNO = '" + row_texts().update_numbers[second ? 0 : 1][row(n)] +
+                              "', Cliente_ID = " + (second ? "201" : "202"),
+                          "PEDIDO_ID", 120000 + row(n));
+        });
+    add_both(
+        cases, "gExclui_Campos_PEDIDO", false,
+        [](uint64_t n) { return Inputs{{"InVntPedido_ID", id(130000 + row(n))}}; },
+        [](uint64_t n) { return update("PEDIDO", "TAB_STATUS_ID = 1", "PEDIDO_ID", 130000 + row(n)); });
 
     // Items.
     add_both(cases, "gConsulta_Campos_PEDIDO_ITEM", false,
              [](uint64_t n) { return Inputs{{"InVntPedido_Item_ID", id(300000 + 2 * row(n))}}; });
     cases.push_back(Case{"gConsulta_Status_PEDIDO_ITEM", "", false,
-                         [](uint64_t n) { return Inputs{{"InVntPedido_Item_ID", id(300001 + 2 * row(n))}}; }});
+                         [](uint64_t n) { return Inputs{{"InVntPedido_Item_ID", id(300001 + 2 * row(n))}}; },
+                         {}});
     add_both(cases, "gConsulta_Campos_LIS_PEDIDO_ITEM", false,
              [](uint64_t n) { return Inputs{{"InVntPedido_ID", id(110000 + row(n))}}; });
     add_both(cases, "gVerifica_Duplicidade_PEDIDO_ITEM", false, [](uint64_t n) {
@@ -190,7 +212,8 @@ std::vector<Case> all_cases() {
                              return Inputs{{"InVntPedido_Item_ID", id(300000 + 2 * row(n))},
                                            {"InVntPedido_ID", id(110000 + row(n))},
                                            {"InVntData", Variant(row_texts().days[row(n)])}};
-                         }});
+                         },
+                         {}});
     add_both(cases, "mConsiste_Campos_Pedido_Item", false, [](uint64_t n) {
         return Inputs{{"InVntPedido_Item_ID", id(300000 + 2 * row(n))},
                       {"InVntData_Embarque", Variant(row_texts().days[row(n)])},
@@ -207,16 +230,27 @@ std::vector<Case> all_cases() {
                       {"InVntQtde_Pedida", id(10)}};
     });
     // Each pass over the rows moves the item to the other day and quantity.
-    add_both(cases, "gAltera_Campos_PEDIDO_ITEM", false, [](uint64_t n) {
-        const bool second = n / kRows % 2 == 0;
-        return Inputs{{"InVntPedido_Item_ID", id(320000 + row(n))},
-                      {"InVntData_Embarque", Variant(row_texts().days[row(n) + (second ? 1 : 0)])},
-                      {"InVntPeca_ID", id(301)},
-                      {"InVntPedido_ID", id(120000 + row(n))},
-                      {"InVntQtde_Pedida", id(second ? 11 : 10)}};
-    });
-    add_both(cases, "gExclui_Campos_PEDIDO_ITEM", false,
-             [](uint64_t n) { return Inputs{{"InVntPedido_Item_ID", id(330000 + row(n))}}; });
+    add_both(
+        cases, "gAltera_Campos_PEDIDO_ITEM", false,
+        [](uint64_t n) {
+            const bool second = second_values(n);
+            return Inputs{{"InVntPedido_Item_ID", id(320000 + row(n))},
+                          {"InVntData_Embarque", Variant(row_texts().days[row(n) + (second ? 1 : 0)])},
+                          {"InVntPeca_ID", id(301)},
+                          {"InVntPedido_ID", id(120000 + row(n))},
+                          {"InVntQtde_Pedida", id(second ? 11 : 10)}};
+        },
+        [](uint64_t n) {
+            const bool second = second_values(n);
+            return update("PEDIDO_ITEM",
+                          "DATA_EMBARQUE = julianday('2031-01-01') + " + std::to_string(row(n) + (second ? 0 : 1)) +
+                              ", QTDE_PEDIDA = " + (second ? "10" : "11"),
+                          "PEDIDO_ITEM_ID", 320000 + row(n));
+        });
+    add_both(
+        cases, "gExclui_Campos_PEDIDO_ITEM", false,
+        [](uint64_t n) { return Inputs{{"InVntPedido_Item_ID", id(330000 + row(n))}}; },
+        [](uint64_t n) { return update("PEDIDO_ITEM", "TAB_STATUS_ID = 509", "PEDIDO_ITEM_ID", 330000 + row(n)); });
 
     // The server date.
     add_both(cases, "gVerifica_Data_Atual", false, [](uint64_t) { return Inputs{}; });

@@ -31,6 +31,12 @@ struct Case {
     // the same parameters in the same order; asked once more up front for
     // their names.
     std::function<Inputs(uint64_t n)> inputs;
+    // For an update or a deletion: a statement that puts the row call number
+    // n writes back to other values than the call leaves in it, so that the
+    // call, made again, changes the row. The engine skips a row rewritten with
+    // the values it holds; without this, a deletion made twice, or a floor
+    // replaying a call, would write nothing. Empty for the other cases.
+    std::function<std::string(uint64_t n)> restore;
 
     std::string label() const { return method + "/" + (dialect.empty() ? "both" : dialect); }
 };
