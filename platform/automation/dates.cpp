@@ -141,21 +141,49 @@ bool read_time_alone(std::string_view text, CivilDate& date, TimeOfDay& time) {
     return read_time(in, time) && in.done();
 }
 
+// "dd/mm/yyyy" or "dd/mm/yyyy hh:mm:ss" with every digit in its place, the
+// form dates are written in, read without the general reader; false for any
+// other text, which the general reader then reads.
+bool read_written(std::string_view text, CivilDate& date, TimeOfDay& time) {
+    static constexpr std::string_view kForm = "00/00/0000 00:00:00";
+    if (text.size() != 10 && text.size() != kForm.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kForm[i] == '0' ? !digit : text[i] != kForm[i])
+            return false;
+    }
+    auto two = [&](std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
+    date = {two(6) * 100 + two(8), two(3), two(0)};
+    if (text.size() > 10)
+        time = {two(11), two(14), two(17)};
+    return time.hour < 24 && time.minute < 60 && time.second < 60;
+}
+
+// The calendar day and time of day of a date text; false when it is not one.
+bool read_date(std::string_view text, CivilDate& date, TimeOfDay& time) {
+    const std::string_view body = detail::strip_blanks(text);
+    if (!read_written(body, date, time) && !read_day_first(body, date, time) &&
+        !read_year_first(body, date, time) && !read_time_alone(body, date, time))
+        return false;
+    return valid_day(date.year, date.month, date.day);
+}
+
 // ---- writing dates ---------------------------------------------------------
 
-// Appends n with zeros in front up to `width` characters, as "%0*d" writes
-// it; dates are written on every call that reads or checks one, so this
-// stays clear of the formatted-output machinery.
-void append_padded(std::string& out, int n, std::size_t width) {
-    char digits[16];
-    char* end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-    const std::size_t length = static_cast<std::size_t>(end - digits);
-    const bool negative = n < 0;
-    if (negative)
-        out += '-';
+// Appends n (0 to 9999) with zeros in front up to `width` digits; dates are
+// written on every call that reads or checks one, so this stays clear of the
+// formatted-output machinery.
+void append_digits(std::string& out, int n, std::size_t width) {
+    char digits[4];
+    std::size_t length = 0;
+    do {
+        digits[3 - length++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
     if (length < width)
         out.append(width - length, '0');
-    out.append(digits + (negative ? 1 : 0), end);
+    out.append(digits + 4 - length, length);
 }
 
 // Writes a date through a pattern of d, dd, m, mm, yy, yyyy, h, hh, n, nn, s,
@@ -163,6 +191,14 @@ void append_padded(std::string& out, int n, std::size_t width) {
 // other character is written as it is.
 std::string render(const DateParts& parts, std::string_view pattern) {
     std::string out;
+    if (pattern == "dd/mm/yyyy") {  // the usual one, written at once
+        append_digits(out, parts.day, 2);
+        out += '/';
+        append_digits(out, parts.month, 2);
+        out += '/';
+        append_digits(out, parts.year, 4);
+        return out;
+    }
     bool after_hour = false;
     std::size_t i = 0;
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
@@ -172,7 +208,7 @@ std::string render(const DateParts& parts, std::string_view pattern) {
             ++n;
         return n;
     };
-    auto write = [&](int value, std::size_t run) { append_padded(out, value, run >= 2 ? 2 : 1); };
+    auto write = [&](int value, std::size_t run) { append_digits(out, value, run >= 2 ? 2 : 1); };
     while (i < pattern.size()) {
         const char letter = lower(pattern[i]);
         const std::size_t run = std::string_view("dmyhns").find(letter) == std::string_view::npos ? 0 : run_of(letter);
@@ -184,7 +220,7 @@ std::string render(const DateParts& parts, std::string_view pattern) {
         switch (letter) {
         case 'd': write(parts.day, used); break;
         case 'm': write(after_hour ? parts.minute : parts.month, used); break;
-        case 'y': used >= 3 ? append_padded(out, parts.year, 4) : append_padded(out, parts.year % 100, 2); break;
+        case 'y': used >= 3 ? append_digits(out, parts.year, 4) : append_digits(out, parts.year % 100, 2); break;
         case 'h': write(parts.hour, used); break;
         case 'n': write(parts.minute, used); break;
         case 's': write(parts.second, used); break;
@@ -195,19 +231,24 @@ std::string render(const DateParts& parts, std::string_view pattern) {
     return out;
 }
 
-// The Date a value stands for when Format writes it with a date pattern; a
-// text that is neither a date nor a number is written unchanged (false).
-bool date_for_format(const Variant& plain, Date& out) {
+// The parts of the date a value stands for when Format writes it with a date
+// pattern; a text that is neither a date nor a number is written unchanged
+// (false). A date text gives its parts as read.
+bool date_for_format(const Variant& plain, DateParts& out) {
     if (!plain.is_text()) {
-        out = to_date(plain);
+        out = split_date(to_date(plain));
         return true;
     }
-    if (parse_date(plain.text(), out))
+    CivilDate date{};
+    TimeOfDay time;
+    if (read_date(plain.text(), date, time)) {
+        out = {date.year, date.month, date.day, time.hour, time.minute, time.second};
         return true;
+    }
     double serial = 0;
     if (!parse_number(plain.text(), serial))
         return false;
-    out = to_date(Variant(serial));  // a numeric text is a date serial
+    out = split_date(to_date(Variant(serial)));  // a numeric text is a date serial
     return true;
 }
 
@@ -229,8 +270,11 @@ Date make_date(int year, int month, int day, int hour, int minute, double second
 DateParts split_date(Date d) {
     if (!std::isfinite(d.serial) || d.serial <= kFirstSerial - 1 || d.serial >= kEndSerial)
         throw AutomationError::overflow();
-    int64_t days = static_cast<int64_t>(std::trunc(d.serial));
-    int64_t seconds = std::llround(std::fabs(d.serial - static_cast<double>(days)) * kSecondsPerDay);
+    int64_t days = static_cast<int64_t>(d.serial);  // toward zero
+    // Rounded to the nearest second, a half up (the product is not negative).
+    const double exact = std::fabs(d.serial - static_cast<double>(days)) * kSecondsPerDay;
+    int64_t seconds = static_cast<int64_t>(exact);
+    seconds += exact - static_cast<double>(seconds) >= 0.5;
     if (seconds >= kSecondsPerDay) {
         seconds -= kSecondsPerDay;
         days += d.serial < 0 ? -1 : 1;
@@ -253,13 +297,9 @@ Date now() {
 }
 
 bool parse_date(std::string_view text, Date& out) {
-    const std::string_view body = detail::strip_blanks(text);
     CivilDate date{};
     TimeOfDay time;
-    if (!read_day_first(body, date, time) && !read_year_first(body, date, time) &&
-        !read_time_alone(body, date, time))
-        return false;
-    if (!valid_day(date.year, date.month, date.day))
+    if (!read_date(text, date, time))
         return false;
     out = make_date(date.year, date.month, date.day, time.hour, time.minute, time.second);
     return true;
@@ -331,10 +371,10 @@ std::string format(const Variant& v, std::string_view pattern) {
         return {};
     if (pattern.empty())
         return to_text(plain);
-    Date date;
-    if (!date_for_format(plain, date))
+    DateParts parts;
+    if (!date_for_format(plain, parts))
         return plain.text();
-    return render(split_date(date), pattern);
+    return render(parts, pattern);
 }
 
 }  // namespace zolt::automation

@@ -478,8 +478,10 @@ public:
         // A text shaped like a rewritten one may need the rewriting too.
         if (shape == ShapeResult::Unshaped || (shape == ShapeResult::Shaped && !needs_rewrite(sql)))
             return prepare_and_run(sql, sql);
+        // One without values is kept under the text as sent, found above
+        // without rewriting it again.
         const std::string rewritten = rewrite_inline_sql(sql);
-        if (recent_shapes_.shape(rewritten, shaped_, shaped, place) == ShapeResult::Shaped)
+        if (recent_shapes_.shape(rewritten, shaped_, shaped, place) == ShapeResult::Shaped && !shaped->values.empty())
             if (auto answer = run_by_shape(*shaped, *place))
                 return std::move(*answer);
         return prepare_and_run(sql, rewritten);

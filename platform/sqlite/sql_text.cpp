@@ -605,7 +605,7 @@ bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
 // ---- statements by shape ---------------------------------------------------
 
 bool shape_into(std::string_view sql, ShapedStatement& shaped) {
-    return shape_text(sql, shaped) == ShapeResult::Shaped;
+    return shape_text(sql, shaped) == ShapeResult::Shaped && !shaped.values.empty();
 }
 
 ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
@@ -710,8 +710,8 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped) {
         }
         i += length;
     }
-    if (shaped.values.empty())
-        return ShapeResult::Unshaped;  // nothing to rewrite either: the whole text was read
+    // Without values the shape is the text itself: found again by comparing
+    // the two rather than by reading it afresh.
     shaped.text.append(sql.substr(copied));
     return ShapeResult::Shaped;
 }
@@ -748,7 +748,7 @@ std::size_t escape_literal(std::string_view sql, std::size_t at, Literal& litera
 }  // namespace
 
 bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped) {
-    if (like.marks.empty())
+    if (like.text.empty())
         return false;
     const std::string_view pattern = like.text;
     shaped.values.resize(like.marks.size());

@@ -65,11 +65,13 @@ std::optional<ShapedStatement> shape_of(std::string_view sql);
 bool shape_into(std::string_view sql, ShapedStatement& shaped);
 // The same, telling apart a text that is not shaped as it stands because
 // rewrite_inline_sql would change it (its shape is that of the rewritten
-// text), while reading the text only once.
+// text), while reading the text only once. A statement without literals is
+// Shaped too, with no values: its shape is its text.
 enum class ShapeResult { Shaped, Unshaped, NeedsRewrite };
 ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped);
 // Shapes sql by comparing it with a text shaped before, when the two differ
-// only in the values that were taken out: the text between them is the same,
+// only in the values that were taken out (or are equal, for a shape without
+// values): the text between them is the same,
 // and each of sql's values is one a full reading would take out. False when
 // they differ otherwise (shape_text then reads sql afresh). shaped may be
 // like itself: sql's values then replace its own.
