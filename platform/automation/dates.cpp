@@ -145,19 +145,29 @@ bool read_time_alone(std::string_view text, CivilDate& date, TimeOfDay& time) {
 // form dates are written in, read without the general reader; false for any
 // other text, which the general reader then reads.
 bool read_written(std::string_view text, CivilDate& date, TimeOfDay& time) {
-    static constexpr std::string_view kForm = "00/00/0000 00:00:00";
-    if (text.size() != 10 && text.size() != kForm.size())
+    if (text.size() != 10 && text.size() != 19)
         return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (kForm[i] == '0' ? !digit : text[i] != kForm[i])
-            return false;
-    }
-    auto two = [&](std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
-    date = {two(6) * 100 + two(8), two(3), two(0)};
-    if (text.size() > 10)
-        time = {two(11), two(14), two(17)};
-    return time.hour < 24 && time.minute < 60 && time.second < 60;
+    const char* at = text.data();
+    auto two = [at](std::size_t i, int& out) {
+        const unsigned high = static_cast<unsigned char>(at[i]) - '0';
+        const unsigned low = static_cast<unsigned char>(at[i + 1]) - '0';
+        out = static_cast<int>(high * 10 + low);
+        return high < 10 && low < 10;
+    };
+    CivilDate day{};
+    TimeOfDay clock;
+    int century = 0, year = 0;
+    if (at[2] != '/' || at[5] != '/' || !two(0, day.day) || !two(3, day.month) || !two(6, century) ||
+        !two(8, year))
+        return false;
+    day.year = century * 100 + year;
+    if (text.size() == 19 &&
+        (at[10] != ' ' || at[13] != ':' || at[16] != ':' || !two(11, clock.hour) || !two(14, clock.minute) ||
+         !two(17, clock.second) || clock.hour >= 24 || clock.minute >= 60 || clock.second >= 60))
+        return false;
+    date = day;
+    time = clock;
+    return true;
 }
 
 // The calendar day and time of day of a date text; false when it is not one.
@@ -171,34 +181,32 @@ bool read_date(std::string_view text, CivilDate& date, TimeOfDay& time) {
 
 // ---- writing dates ---------------------------------------------------------
 
-// Appends n (0 to 9999) with zeros in front up to `width` digits; dates are
-// written on every call that reads or checks one, so this stays clear of the
-// formatted-output machinery.
-void append_digits(std::string& out, int n, std::size_t width) {
-    char digits[4];
-    std::size_t length = 0;
-    do {
-        digits[3 - length++] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n > 0);
-    if (length < width)
-        out.append(width - length, '0');
-    out.append(digits + 4 - length, length);
+// Writes n (0 to 9999) at `at` with zeros in front up to `width` digits and
+// answers the end; dates are written on every call that reads or checks one,
+// so this stays clear of the formatted-output machinery.
+char* put_digits(char* at, int n, std::size_t width) {
+    const std::size_t length = std::max<std::size_t>(n >= 1000 ? 4 : n >= 100 ? 3 : n >= 10 ? 2 : 1, width);
+    for (std::size_t i = length; i-- > 0; n /= 10)
+        at[i] = static_cast<char>('0' + n % 10);
+    return at + length;
 }
 
 // Writes a date through a pattern of d, dd, m, mm, yy, yyyy, h, hh, n, nn, s,
 // ss (letters in either case); m or mm after an hour stands for minutes; any
 // other character is written as it is.
 std::string render(const DateParts& parts, std::string_view pattern) {
-    std::string out;
     if (pattern == "dd/mm/yyyy") {  // the usual one, written at once
-        append_digits(out, parts.day, 2);
-        out += '/';
-        append_digits(out, parts.month, 2);
-        out += '/';
-        append_digits(out, parts.year, 4);
-        return out;
+        char text[10];
+        put_digits(text, parts.day, 2);
+        text[2] = '/';
+        put_digits(text + 3, parts.month, 2);
+        text[5] = '/';
+        put_digits(text + 6, parts.year, 4);
+        return std::string(text, sizeof text);
     }
+    std::string out;
+    char digits[4];
+    auto append_digits = [&](int value, std::size_t width) { out.append(digits, put_digits(digits, value, width)); };
     bool after_hour = false;
     std::size_t i = 0;
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
@@ -208,7 +216,7 @@ std::string render(const DateParts& parts, std::string_view pattern) {
             ++n;
         return n;
     };
-    auto write = [&](int value, std::size_t run) { append_digits(out, value, run >= 2 ? 2 : 1); };
+    auto write = [&](int value, std::size_t run) { append_digits(value, run >= 2 ? 2 : 1); };
     while (i < pattern.size()) {
         const char letter = lower(pattern[i]);
         const std::size_t run = std::string_view("dmyhns").find(letter) == std::string_view::npos ? 0 : run_of(letter);
@@ -220,7 +228,7 @@ std::string render(const DateParts& parts, std::string_view pattern) {
         switch (letter) {
         case 'd': write(parts.day, used); break;
         case 'm': write(after_hour ? parts.minute : parts.month, used); break;
-        case 'y': used >= 3 ? append_digits(out, parts.year, 4) : append_digits(out, parts.year % 100, 2); break;
+        case 'y': used >= 3 ? append_digits(parts.year, 4) : append_digits(parts.year % 100, 2); break;
         case 'h': write(parts.hour, used); break;
         case 'n': write(parts.minute, used); break;
         case 's': write(parts.second, used); break;
