@@ -488,6 +488,7 @@ public:
     }
 
     const std::string& data_source() const { return data_source_; }
+    const std::optional<FileIdentity>& identity() const { return identity_; }
     // True when it may serve a later session: a file of its own, and no
     // transaction left open.
     bool reusable() const { return identity_ && sqlite3_get_autocommit(db_) != 0; }
@@ -563,6 +564,14 @@ private:
 // same database file: opening a connection and reading the schema costs more
 // than most statements, and writes on connections of their own (and the key
 // counters) open one per statement.
+//
+// An idle connection is taken again only while its path still names the file
+// it was opened on, so that a database created anew at the path is opened
+// afresh. The path is looked up for that when a database is being created,
+// or when no session has the file open: a database file is not replaced
+// behind an open connection (the engine's own locking and journal rely on
+// that too), so while one is open the file the newest session opened is the
+// one the path names.
 class IdleEngines {
 public:
     ~IdleEngines() {
@@ -571,8 +580,10 @@ public:
         idle_.clear();
     }
 
-    std::unique_ptr<Engine> take(const std::string& data_source) {
-        const auto identity = identity_of(data_source);
+    std::unique_ptr<Engine> take(const std::string& data_source, bool create) {
+        std::optional<FileIdentity> identity = create ? std::nullopt : in_use(data_source);
+        if (!identity)
+            identity = identity_of(data_source);
         if (!identity)
             return nullptr;
         std::unique_ptr<Engine> found;
@@ -593,14 +604,26 @@ public:
         return found;  // stale ones close here, outside the lock
     }
 
-    // Whether the path still names the engine's file is asked when it is
-    // taken again.
+    // An engine a session now uses, taken or new.
+    void opened(const Engine& engine) {
+        if (!engine.identity())
+            return;
+        std::lock_guard lock(mutex_);
+        InUse& use = in_use_[engine.data_source()];
+        use.identity = *engine.identity();
+        ++use.sessions;
+    }
+
+    // An engine whose session closed. Whether the path still names its file
+    // is asked when it is taken again.
     void give(std::unique_ptr<Engine> engine) {
-        if (!engine->reusable())
+        if (!engine->identity())
             return;
         std::unique_ptr<Engine> oldest;
         std::lock_guard lock(mutex_);
-        if (closed_)
+        if (const auto use = in_use_.find(engine->data_source()); use != in_use_.end() && --use->second.sessions == 0)
+            in_use_.erase(use);
+        if (closed_ || !engine->reusable())
             return;
         idle_.push_front(std::move(engine));
         if (idle_.size() > kCapacity) {
@@ -610,10 +633,23 @@ public:
     }
 
 private:
+    struct InUse {
+        FileIdentity identity;
+        std::size_t sessions = 0;
+    };
+
+    // The file of a path some session has open.
+    std::optional<FileIdentity> in_use(const std::string& data_source) {
+        std::lock_guard lock(mutex_);
+        const auto use = in_use_.find(data_source);
+        return use == in_use_.end() ? std::nullopt : std::optional(use->second.identity);
+    }
+
     static constexpr std::size_t kCapacity = 8;
     std::mutex mutex_;
     bool closed_ = false;
     std::list<std::unique_ptr<Engine>> idle_;  // most recently used first
+    std::unordered_map<std::string, InUse> in_use_;
 };
 
 IdleEngines& idle_engines() {
@@ -649,9 +685,10 @@ private:
 }  // namespace
 
 std::unique_ptr<ado::Session> open_database(const std::string& data_source, bool create) {
-    auto engine = idle_engines().take(data_source);
+    auto engine = idle_engines().take(data_source, create);
     if (!engine)
         engine = std::make_unique<Engine>(data_source, create);
+    idle_engines().opened(*engine);
     return std::make_unique<Session>(std::move(engine));
 }
 

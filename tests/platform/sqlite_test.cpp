@@ -263,10 +263,12 @@ TEST(Databases, OpenOnlyWhatExistsAndCreateWhatIsAsked) {
     std::filesystem::remove_all(folder);
 }
 
-// Connections to the old file may still be held by the process; closing them
+// Connections to the old file may still be held by the process, open or
+// idle; a connection opened now opens the new file, and closing the old ones
 // must not remove the new database's files of the same names.
 TEST(Databases, ReplacedDatabaseKeepsItsWriteAheadLog) {
     TempDatabase db;
+    const auto held = db.connect();
     db.exec("UPDATE PEDIDO SET EMPRESA_ID = 2");
     db::create_database(db.path(), true, true);
     db.connect()->session().execute("INSERT INTO PEDIDO (PEDIDO_ID) VALUES (50)");
