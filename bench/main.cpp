@@ -101,7 +101,7 @@ int block_size(Call& call) {
 // side that has caught up with the others. The rows the calls will write are
 // put back first (see Case::restore), outside the time too.
 double component_block(Call& call, const Case& bench_case, RawConnection& raw, int block, bool by_name) {
-    call.make_inputs_ahead(static_cast<std::size_t>(block) + 1);
+    call.make_arguments_ahead(static_cast<std::size_t>(block) + 1);
     if (bench_case.restore) {
         std::string restore = "BEGIN;";
         for (uint64_t n = call.calls(); n <= call.calls() + static_cast<uint64_t>(block); ++n)
@@ -285,7 +285,7 @@ void print_empty_call(const std::vector<Case>& cases) {
     EmptyObject empty;
     Call call(empty, *found, Variant(automation::ObjectPtr(std::make_shared<ado::Connection>())));
     constexpr int kCalls = 200'000;
-    call.make_inputs_ahead(kCalls);
+    call.make_arguments_ahead(kCalls);
     const double seconds = seconds_of([&] {
         for (int i = 0; i < kCalls; ++i)
             call.run();
@@ -303,6 +303,7 @@ int run_profile(Workload& workload, const Options& options) {
             continue;
         RawConnection raw(workload.database().path());
         const Floor floor = capture_floor(workload.cases()[i], workload.call(i), raw);
+        workload.call(i).make_arguments_ahead(options.profile_calls);
         for (uint64_t n = 0; n < options.profile_calls; ++n)
             workload.call(i).run();
         for (uint64_t n = 0; n < options.profile_calls; ++n) {

@@ -311,9 +311,8 @@ Call::Call(com::IDispatch& object, const Case& bench_case, const Variant& connec
     names_.insert(names_.end(), method_->parameters.begin(), method_->parameters.end());
     expect_ok(object.GetIDsOfNames(names_, ids_), "GetIDsOfNames");
 
-    values_.resize(method_->parameters.size());
-    for (std::size_t i = 0; i < values_.size(); ++i)
-        params_.named.emplace_back(ids_[i + 1], &values_[i]);
+    for (std::size_t i = 0; i < method_->parameters.size(); ++i)
+        params_.named.emplace_back(ids_[i + 1], nullptr);
     connection_position_ = position_of("InVntConecta_DB");
     kind_position_ = position_of("InVntBanco_Dados");
     user_position_ = position_of("invntUsuario_Internet_ID");
@@ -329,18 +328,23 @@ std::size_t Call::position_of(std::string_view parameter) const {
     return static_cast<std::size_t>(position);
 }
 
+std::vector<Variant> Call::arguments(uint64_t n) const {
+    std::vector<Variant> values(method_->parameters.size());
+    values[connection_position_] = connection_;
+    values[kind_position_] = Variant(case_.dialect.empty() ? std::string("SQLSERVER") : case_.dialect);
+    values[user_position_] = Variant::long_(7);
+    Inputs inputs = case_.inputs(n);
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        values[input_positions_[i]] = std::move(inputs[i].second);
+    return values;
+}
+
 void Call::run(bool by_name) {
     const uint64_t n = calls_made_++;
-    // Every argument starts afresh, as a caller's own variables would.
-    for (Variant& value : values_)
-        value.clear();
-    values_[connection_position_] = connection_;
-    values_[kind_position_] = Variant(case_.dialect.empty() ? std::string("SQLSERVER") : case_.dialect);
-    values_[user_position_] = Variant::long_(7);
-    Inputs made_now;
-    Inputs& inputs = next_ahead_ < ahead_.size() ? ahead_[next_ahead_++] : (made_now = case_.inputs(n));
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        values_[input_positions_[i]] = std::move(inputs[i].second);
+    std::vector<Variant> made_now;
+    std::vector<Variant>& values = next_ahead_ < ahead_.size() ? ahead_[next_ahead_++] : (made_now = arguments(n));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        params_.named[i].second = &values[i];
 
     Variant result;
     com::ExcepInfo exception;
@@ -348,7 +352,7 @@ void Call::run(bool by_name) {
     if (by_name) {
         expect_ok(object_.GetIDsOfNames(names_, ids_), "GetIDsOfNames");
         dispid = ids_[0];
-        for (std::size_t i = 0; i < values_.size(); ++i)
+        for (std::size_t i = 0; i < values.size(); ++i)
             params_.named[i].first = ids_[i + 1];
     }
     const uint64_t allocations_before = allocations::count();
@@ -360,16 +364,16 @@ void Call::run(bool by_name) {
                          : result.type() == automation::VarType::I2 ? result.i2() == 0
                                                                     : false;
     if (!success) {
-        const Variant& message = values_[message_position_];
+        const Variant& message = values[message_position_];
         throw std::runtime_error(case_.label() + " did not succeed: " + (message.is_text() ? message.text() : ""));
     }
 }
 
-void Call::make_inputs_ahead(std::size_t count) {
+void Call::make_arguments_ahead(std::size_t count) {
     ahead_.clear();
     next_ahead_ = 0;
     for (uint64_t n = calls_made_; ahead_.size() < count; ++n)
-        ahead_.push_back(case_.inputs(n));
+        ahead_.push_back(arguments(n));
 }
 
 // ---- the whole workload -----------------------------------------------------

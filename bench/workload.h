@@ -62,8 +62,9 @@ private:
 };
 
 // One late-bound call of one case: the method's DISPID and the positions of
-// its parameters are looked up once; every call then passes fresh argument
-// Variants by reference, named by position, as a late-bound caller does.
+// its parameters are looked up once; every call then passes argument
+// Variants of its own by reference, named by position, as a late-bound caller
+// does: fresh ones, as a caller's own variables would be.
 class Call {
 public:
     Call(com::IDispatch& object, const Case& bench_case, const Variant& connection);
@@ -73,10 +74,10 @@ public:
     // and its parameters are looked up with GetIDsOfNames on every call, as
     // a script caller does.
     void run(bool by_name = false);
-    // Makes the inputs of the next `count` calls ahead, so that a timed block
-    // of calls measures the calls and not the making of their values (as the
-    // floors replay values made beforehand).
-    void make_inputs_ahead(std::size_t count);
+    // Makes the arguments of the next `count` calls ahead, so that a timed
+    // block of calls measures the calls and not the making of their arguments
+    // (as the floors replay values made beforehand).
+    void make_arguments_ahead(std::size_t count);
 
     // Calls made so far, and the heap allocations made inside Invoke by them.
     uint64_t calls() const { return calls_made_; }
@@ -84,18 +85,19 @@ public:
 
 private:
     std::size_t position_of(std::string_view parameter) const;
+    // Every argument of call number n, in parameter order.
+    std::vector<Variant> arguments(uint64_t n) const;
 
     com::IDispatch& object_;
     const Case& case_;
     const com::MethodInfo* method_ = nullptr;
     Variant connection_;
-    std::vector<Variant> values_;
     com::DispParams params_;
     std::vector<std::size_t> input_positions_;
     std::size_t connection_position_, kind_position_, user_position_, message_position_;
     uint64_t calls_made_ = 0;
     uint64_t allocations_ = 0;
-    std::vector<Inputs> ahead_;  // made by make_inputs_ahead, used from next_ahead_ on
+    std::vector<std::vector<Variant>> ahead_;  // made by make_arguments_ahead, used from next_ahead_ on
     std::size_t next_ahead_ = 0;
     std::vector<std::string> names_;  // the method's, then its parameters'
     std::vector<com::DISPID> ids_;
