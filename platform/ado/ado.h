@@ -62,8 +62,14 @@ struct ResultSet {
 class Session {
 public:
     virtual ~Session() = default;
-    // Runs one statement text; failures raise automation::AutomationError.
-    virtual ResultSet execute(const std::string& sql) = 0;
+    // Runs one statement text into answer, whose values keep the room they
+    // had for the rows of this one; failures raise automation::AutomationError.
+    virtual void execute(const std::string& sql, ResultSet& answer) = 0;
+    ResultSet execute(const std::string& sql) {
+        ResultSet answer;
+        execute(sql, answer);
+        return answer;
+    }
 };
 
 using ProviderFactory = std::function<std::unique_ptr<Session>(const ConnectionString&)>;

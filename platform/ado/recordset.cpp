@@ -11,17 +11,27 @@ namespace zolt::ado {
 // What a recordset and the fields taken from it share: the rows, the current
 // position and whether the recordset is still open.
 struct RecordsetData {
-    explicit RecordsetData(ResultSet&& answer) : result(std::move(answer)) {
+    RecordsetData() {
+        for (std::size_t i = 0; i < few.size(); ++i)
+            few[i] = Field(*this, i);
+    }
+    RecordsetData(const RecordsetData&) = delete;
+    RecordsetData& operator=(const RecordsetData&) = delete;
+
+    // Opens it on the answer it now holds, at the first row.
+    void start() {
+        position = 0;
+        open = true;
         const std::size_t count = result.column_count();
+        many.clear();
         if (count > few.size())
-            many.resize(count);
-        for (std::size_t i = 0; i < count; ++i)
-            field(i) = Field(*this, i);
+            for (std::size_t i = 0; i < count; ++i)
+                many.emplace_back(*this, i);
     }
 
     ResultSet result;
     std::size_t position = 0;  // == row count at EOF
-    bool open = true;
+    bool open = false;
     // One field per column, never moved once made: in place for the few
     // columns of most answers, in `many` for more.
     std::array<Field, 8> few;
@@ -30,6 +40,60 @@ struct RecordsetData {
     Field& field(std::size_t column) { return many.empty() ? few[column] : many[column]; }
     bool at_end() const { return position >= result.row_count(); }
 };
+
+namespace {
+
+// The data of closed recordsets, kept on each thread for the next ones to
+// open: their rows' room and their fields are made once. Only data that no
+// field refers to any more comes back here, and only with room for a few rows.
+class SpareData {
+public:
+    std::shared_ptr<RecordsetData> take() {
+        if (count_ == 0)
+            return std::make_shared<RecordsetData>();
+        return std::move(spare_[--count_]);
+    }
+    void give(std::shared_ptr<RecordsetData>&& data) {
+        data->result.values.clear();
+        if (count_ == spare_.size() || data->result.values.capacity() > kMostValues)
+            return;  // freed as it goes
+        data->many.clear();
+        spare_[count_++] = std::move(data);
+    }
+
+private:
+    static constexpr std::size_t kMostValues = 1024;
+    std::array<std::shared_ptr<RecordsetData>, 4> spare_;  // more than a call keeps open at once
+    std::size_t count_ = 0;
+};
+
+// Reached on every opening and closing: a plain pointer with no destructor
+// of its own is read without a call into the dynamic loader; the owner that
+// frees the spares at the thread's end is made once, on the first opening.
+[[gnu::tls_model("initial-exec")]] thread_local SpareData* thread_spare = nullptr;
+
+struct SpareOwner {
+    SpareData spare;
+    SpareOwner() { thread_spare = &spare; }
+    ~SpareOwner() { thread_spare = nullptr; }
+};
+
+std::shared_ptr<RecordsetData> take_data() {
+    if (!thread_spare) [[unlikely]] {
+        thread_local SpareOwner owner;
+    }
+    return thread_spare->take();
+}
+
+// Data a field still refers to lives on with that field.
+void release(std::shared_ptr<RecordsetData>& data) {
+    data->open = false;
+    if (thread_spare && data.use_count() == 1)
+        thread_spare->give(std::move(data));
+    data.reset();
+}
+
+}  // namespace
 
 // ---- result sets -------------------------------------------------------------
 
@@ -75,7 +139,7 @@ Recordset::Recordset() = default;
 
 Recordset::~Recordset() {
     if (data_)
-        data_->open = false;
+        release(data_);
 }
 
 void Recordset::open(const Variant& source, const Variant& active_connection, int cursor_type, int lock_type,
@@ -116,10 +180,14 @@ void Recordset::open(const std::string& statement, const Variant& active_connect
         own = std::make_unique<Connection>(active_connection.text());
         connection = own.get();
     }
-    ResultSet result = connection->session().execute(statement);
-    if (!result.has_result)
+    std::shared_ptr<RecordsetData> data = take_data();
+    connection->session().execute(statement, data->result);
+    if (!data->result.has_result) {
+        release(data);
         return;  // nothing to show: the recordset stays closed, its connection with it
-    data_ = std::make_shared<RecordsetData>(std::move(result));
+    }
+    data->start();
+    data_ = std::move(data);
     separate_ = std::move(own);
 }
 
@@ -186,8 +254,7 @@ int32_t Recordset::record_count() const {
 void Recordset::close() {
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    data_->open = false;
-    data_.reset();
+    release(data_);
     separate_.reset();
 }
 

@@ -162,11 +162,11 @@ public:
 
     // A link found dropped before the statement is replaced first, so that a
     // session outlives a restart of its server.
-    ado::ResultSet execute(const std::string& sql) override {
+    void execute(const std::string& sql, ado::ResultSet& answer) override {
         std::lock_guard lock(mutex_);
         if (!link_->usable())
             link_ = connect();
-        return link_->execute(as_driver_sql(sql));
+        answer = link_->execute(as_driver_sql(sql));
     }
 
 private:

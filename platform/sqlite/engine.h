@@ -67,8 +67,14 @@ struct Columns {
 
 // Runs a prepared statement to its end and resets it; a statement with
 // columns answers its rows, any other has_result false. With `columns`, the
-// description is taken from there (and kept there).
-ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* columns = nullptr);
+// description is taken from there (and kept there). The rows go into answer,
+// in the room its values already have.
+void run(sqlite3* db, sqlite3_stmt* statement, Columns* columns, ado::ResultSet& answer);
+inline ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* columns = nullptr) {
+    ado::ResultSet answer;
+    run(db, statement, columns, answer);
+    return answer;
+}
 
 // Runs a statement of no interest beyond its success.
 void execute(sqlite3* db, const char* sql);

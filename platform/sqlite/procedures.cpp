@@ -216,7 +216,7 @@ void ProcedureCatalog::roll_back(bool outermost) {
     }
 }
 
-ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
+void ProcedureCatalog::call(const ProcedureCall& call, ado::ResultSet& answer) {
     Procedure& procedure = find(call.procedure);
     const auto& parameters = procedure.parameters;
     if (call.arguments.size() > parameters.size())
@@ -252,16 +252,18 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
         else
             run(db_, procedure.writes ? control(begin_immediate_, "BEGIN IMMEDIATE") : control(begin_, "BEGIN"));
     }
-    ado::ResultSet answer;
+    answer.has_result = false;
+    answer.columns.reset();
+    answer.values.clear();
     try {
         for (auto& entry : procedure.body) {
             sqlite3_stmt* statement = entry.statement.get();
             for (std::size_t position = 1; position < entry.parameter_of.size(); ++position)
                 bind(db_, statement, static_cast<int>(position), values[entry.parameter_of[position]]);
-            ado::ResultSet result = run(db_, statement, &entry.columns);
+            run(db_, statement, &entry.columns, result_);
             sqlite3_clear_bindings(statement);
-            if (result.has_result)
-                answer = std::move(result);
+            if (result_.has_result)
+                std::swap(answer, result_);
         }
         if (transaction)
             run(db_, outermost ? control(commit_, "COMMIT") : control(release_, "RELEASE zolt_procedure"));
@@ -272,7 +274,6 @@ ado::ResultSet ProcedureCatalog::call(const ProcedureCall& call) {
             roll_back(outermost);
         throw;
     }
-    return answer;
 }
 
 }  // namespace zolt::sqlite

@@ -19,7 +19,7 @@ public:
     void create(const ProcedureDefinition& definition);
     // Runs the procedure in one transaction (a savepoint when one is already
     // open); the answer is the result set of its last statement with columns.
-    ado::ResultSet call(const ProcedureCall& call);
+    void call(const ProcedureCall& call, ado::ResultSet& answer);
 
 private:
     struct BodyStatement {
@@ -47,6 +47,7 @@ private:
     static constexpr std::size_t kWrittenNames = 64;
     std::unordered_map<std::string, Procedure*> by_written_name_;
     std::vector<Value> values_;  // the arguments of the call running
+    ado::ResultSet result_;      // the result of the body statement running
     StatementPtr begin_immediate_, begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
 };
 

@@ -164,9 +164,10 @@ void describe(sqlite3_stmt* statement, int count, Columns& columns) {
 
 }  // namespace
 
-ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* kept) {
+void run(sqlite3* db, sqlite3_stmt* statement, Columns* kept, ado::ResultSet& answer) {
     ResetOnExit reset{statement};
-    ado::ResultSet result;
+    answer.has_result = false;
+    answer.values.clear();
     int rc = waiting_for_table_locks([&] {
         const int first = sqlite3_step(statement);
         if ((first & 0xff) == SQLITE_LOCKED)
@@ -175,13 +176,13 @@ ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* kept) {
     });
     const int columns = sqlite3_column_count(statement);
     if (columns == 0) {
+        answer.columns.reset();
         while (rc == SQLITE_ROW)
             rc = sqlite3_step(statement);
         if (rc != SQLITE_DONE)
             raise_engine_error(db);
-        return result;
+        return;
     }
-    result.has_result = true;
     Columns once;
     Columns& described = kept ? *kept : once;
     const int prepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
@@ -189,17 +190,17 @@ ado::ResultSet run(sqlite3* db, sqlite3_stmt* statement, Columns* kept) {
         describe(statement, columns, described);
         described.prepared = prepared;
     }
+    // An answer that held this statement's rows before has its names already.
+    if (answer.columns != described.names)
+        answer.columns = described.names;
+    answer.has_result = true;
     const char* is_date = described.dates.data();
-    result.columns = described.names;
-    if (rc == SQLITE_ROW)
-        result.values.reserve(static_cast<std::size_t>(columns));
     for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) {
         for (int i = 0; i < columns; ++i)
-            result.values.push_back(column_value(statement, i, is_date[i]));
+            answer.values.push_back(column_value(statement, i, is_date[i]));
     }
     if (rc != SQLITE_DONE)
         raise_engine_error(db);
-    return result;
 }
 
 void bind(sqlite3* db, sqlite3_stmt* statement, int position, const Value& value) {
@@ -457,34 +458,39 @@ public:
 
     // A text is read once to find its shape; only a text that has none, or
     // whose shape the engine refused, is looked up as it stands.
-    ado::ResultSet execute(const std::string& sql) {
-        if (parse_procedure_call(sql, call_))
-            return procedures_->call(call_);
+    void execute(const std::string& sql, ado::ResultSet& answer) {
+        if (parse_procedure_call(sql, call_)) {
+            procedures_->call(call_, answer);
+            return;
+        }
         StatementCache::Place* place = nullptr;
         const ShapedStatement* shaped = nullptr;
         const ShapeResult shape = recent_shapes_.shape(sql, shaped_, shaped, place);
-        if (shape == ShapeResult::Shaped)
-            if (auto answer = run_by_shape(*shaped, *place))
-                return std::move(*answer);
+        if (shape == ShapeResult::Shaped && run_by_shape(*shaped, *place, answer))
+            return;
         if (StatementCache::Entry* cached = statements_->find(sql)) {
             if (std::exchange(cached->bound, false))
                 sqlite3_clear_bindings(cached->statement.get());
-            return run(db_, cached->statement.get(), &cached->columns);
+            run(db_, cached->statement.get(), &cached->columns, answer);
+            return;
         }
         if (auto definition = parse_procedure_definition(sql)) {
             procedures_->create(*definition);
-            return {};
+            answer = {};
+            return;
         }
         // A text shaped like a rewritten one may need the rewriting too.
-        if (shape == ShapeResult::Unshaped || (shape == ShapeResult::Shaped && !needs_rewrite(sql)))
-            return prepare_and_run(sql, sql);
+        if (shape == ShapeResult::Unshaped || (shape == ShapeResult::Shaped && !needs_rewrite(sql))) {
+            prepare_and_run(sql, sql, answer);
+            return;
+        }
         // One without values is kept under the text as sent, found above
         // without rewriting it again.
         const std::string rewritten = rewrite_inline_sql(sql);
-        if (recent_shapes_.shape(rewritten, shaped_, shaped, place) == ShapeResult::Shaped && !shaped->values.empty())
-            if (auto answer = run_by_shape(*shaped, *place))
-                return std::move(*answer);
-        return prepare_and_run(sql, rewritten);
+        if (recent_shapes_.shape(rewritten, shaped_, shaped, place) == ShapeResult::Shaped &&
+            !shaped->values.empty() && run_by_shape(*shaped, *place, answer))
+            return;
+        prepare_and_run(sql, rewritten, answer);
     }
 
     const std::string& data_source() const { return data_source_; }
@@ -499,31 +505,33 @@ private:
     // A single statement whose text has run before is kept for its next use;
     // a script of several runs statement by statement and answers with the
     // last result set it made.
-    ado::ResultSet prepare_and_run(const std::string& sql, std::string_view engine_sql) {
+    void prepare_and_run(const std::string& sql, std::string_view engine_sql, ado::ResultSet& answer) {
         std::string_view rest;
         const bool keep = seen_once_.seen_before(sql);
         StatementPtr first = prepare(db_, engine_sql, rest, keep);
-        if (!first)
-            return {};
+        if (!first) {
+            answer = {};
+            return;
+        }
         if (skip_blanks_and_comments(rest).empty()) {
             if (!keep)
-                return run(db_, first.get());
+                return run(db_, first.get(), nullptr, answer);
             StatementCache::Entry* kept = statements_->add(sql, std::move(first));
-            return run(db_, kept->statement.get(), &kept->columns);
+            return run(db_, kept->statement.get(), &kept->columns, answer);
         }
-        ado::ResultSet answer = run(db_, first.get());
+        run(db_, first.get(), nullptr, answer);
+        ado::ResultSet result;
         while (StatementPtr next = prepare(db_, rest, rest, false)) {
-            ado::ResultSet result = run(db_, next.get());
+            run(db_, next.get(), nullptr, result);
             if (result.has_result)
-                answer = std::move(result);
+                std::swap(answer, result);
         }
-        return answer;
     }
 
     // Runs a statement whose values were taken out, on the statement kept for
-    // its shape; nullopt when the engine refuses the shape. A refused shape is
+    // its shape; false when the engine refuses the shape. A refused shape is
     // remembered, so that its text is not read again for nothing.
-    std::optional<ado::ResultSet> run_by_shape(const ShapedStatement& shaped, StatementCache::Place& place) {
+    bool run_by_shape(const ShapedStatement& shaped, StatementCache::Place& place, ado::ResultSet& answer) {
         StatementCache::Entry* kept = statements_->at(place);
         if (!kept)
             kept = statements_->find(shaped.text, &place);
@@ -531,12 +539,12 @@ private:
         StatementPtr once;
         if (!statement) {
             if (refused_.seen(shaped.text))
-                return std::nullopt;
+                return false;
             const bool keep = seen_once_.seen_before(shaped.text);
             once = prepare_shape(db_, shaped, keep);
             if (!once) {
                 refused_.remember(shaped.text);
-                return std::nullopt;
+                return false;
             }
             kept = keep ? statements_->add(shaped.text, std::move(once), &place) : nullptr;
             statement = kept ? kept->statement.get() : once.get();
@@ -544,7 +552,8 @@ private:
         if (kept)
             kept->bound = true;
         bind_values(db_, statement, shaped);
-        return run(db_, statement, kept ? &kept->columns : nullptr);
+        run(db_, statement, kept ? &kept->columns : nullptr, answer);
+        return true;
     }
 
     std::string data_source_;
@@ -664,9 +673,9 @@ public:
     explicit Session(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
     ~Session() override { idle_engines().give(std::move(engine_)); }
 
-    ado::ResultSet execute(const std::string& sql) override {
+    void execute(const std::string& sql, ado::ResultSet& answer) override {
         std::lock_guard lock(mutex_);
-        return engine_->execute(sql);
+        engine_->execute(sql, answer);
     }
 
 private:
