@@ -1,7 +1,7 @@
 // The frame every method of ZOLT shares.
 #include "component/frame.h"
 
-#include <vector>
+#include <array>
 
 namespace zolt::component {
 
@@ -53,29 +53,44 @@ void Handler::handle(const automation::AutomationError& error) {
 }
 
 namespace {
-// Read on every call: the initial-exec model reaches it without a call into
-// the dynamic loader (a few bytes, within the room it keeps for libraries
-// loaded later).
-[[gnu::tls_model("initial-exec")]] thread_local std::vector<std::string> spare_statements;
-constexpr std::size_t kSpareStatements = 8;  // more than calls nest
+
+struct StatementRoom {
+    static constexpr std::size_t kDepth = 8;  // more than calls nest
+    static constexpr std::size_t kLargest = 4096;  // a text with more room than this is not kept
+    std::array<std::string, kDepth> texts;
+    std::size_t depth = 0;
+};
+
+// Read on every call: a plain pointer with no destructor of its own is
+// reached without a call into the dynamic loader. The room it points to is
+// made on the first call of each thread, and freed at the thread's end.
+[[gnu::tls_model("initial-exec")]] thread_local StatementRoom* thread_room = nullptr;
+
+struct RoomOwner {
+    StatementRoom room;
+    RoomOwner() { thread_room = &room; }
+    ~RoomOwner() { thread_room = nullptr; }
+};
+
 }  // namespace
 
-void Handler::take_room(std::string& statement) noexcept {
-    if (spare_statements.empty())
-        return;
-    statement.swap(spare_statements.back());
-    spare_statements.pop_back();
+std::string& Handler::take_room(std::string& own) noexcept {
+    if (!thread_room) [[unlikely]] {
+        thread_local RoomOwner owner;
+    }
+    StatementRoom* room = thread_room;
+    if (!room || room->depth == StatementRoom::kDepth)
+        return own;
+    return room->texts[room->depth++];
 }
 
-void Handler::give_room(std::string& statement) noexcept {
-    if (spare_statements.size() == kSpareStatements || statement.capacity() <= std::string().capacity())
+void Handler::give_room(std::string& statement, std::string& own) noexcept {
+    if (&statement == &own)
         return;
+    if (statement.capacity() > StatementRoom::kLargest)
+        std::string().swap(statement);
     statement.clear();
-    try {
-        spare_statements.push_back(std::move(statement));
-    } catch (...) {
-        // without room to keep it, the text is freed
-    }
+    --thread_room->depth;
 }
 
 com::HRESULT Handler::report(const automation::AutomationError& error) {

@@ -43,20 +43,27 @@ class Handler {
 public:
     Handler(std::string_view method, std::string_view user_message, TrailerForm form, const Variant& user_id,
             Variant& message)
-        : method_(method), user_message_(user_message), form_(form), user_id_(user_id), message_(message) {
-        take_room(statement);
-    }
+        : statement(take_room(own_statement_)),
+          method_(method),
+          user_message_(user_message),
+          form_(form),
+          user_id_(user_id),
+          message_(message) {}
     // The handler keeps a reference to the user id: a temporary would not outlive it.
     Handler(std::string_view, std::string_view, TrailerForm, const Variant&&, Variant&) = delete;
     Handler(const Handler&) = delete;
     Handler& operator=(const Handler&) = delete;
-    ~Handler() { give_room(statement); }
+    ~Handler() { give_room(statement, own_statement_); }
 
     void step(int number) { step_ = number; }
     int current_step() const { return step_; }
 
+private:
+    std::string own_statement_;  // declared first: statement may refer to it
+
+public:
     // The method's statement text as it stands; shown at the end of the trailer.
-    std::string statement;
+    std::string& statement;
 
     // Runs a public method's steps. Returns S_OK, or a failing status (with
     // the thread's error info set) when the handler itself failed.
@@ -93,9 +100,10 @@ private:
     void handle(const automation::AutomationError& error);
     com::HRESULT report(const automation::AutomationError& error);
     // The statement texts of calls that ended on this thread are kept, empty,
-    // for the next calls to build theirs in the room they already have.
-    static void take_room(std::string& statement) noexcept;
-    static void give_room(std::string& statement) noexcept;
+    // one for each depth of nesting, for the next calls to build theirs in the
+    // room they already have; own is the text of a call nested deeper.
+    static std::string& take_room(std::string& own) noexcept;
+    static void give_room(std::string& statement, std::string& own) noexcept;
 
     std::string_view method_;
     std::string_view user_message_;

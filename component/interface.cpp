@@ -25,21 +25,24 @@ struct MemberTraits<HRESULT (_ZOLT::*)(Args...)> {
     static_assert(std::is_same_v<Result, bool> || std::is_same_v<Result, Variant>);
 };
 
+// A Variant result is written where the caller wants it; a Boolean one is
+// made a Variant once the method has answered.
 template <auto Member>
 HRESULT call(_ZOLT& object, Variant* const* arguments, Variant& result) {
     using Traits = MemberTraits<decltype(Member)>;
-    typename Traits::Result value{};
-    HRESULT status = [&]<std::size_t... I>(std::index_sequence<I...>) {
-        return (object.*Member)(*arguments[I]..., value);
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        if constexpr (std::is_same_v<typename Traits::Result, Variant>) {
+            return (object.*Member)(*arguments[I]..., result);
+        } else {
+            bool value = false;
+            const HRESULT status = (object.*Member)(*arguments[I]..., value);
+            result = Variant(value);
+            return status;
+        }
     }(std::make_index_sequence<Traits::parameter_count>{});
-    result = Variant(std::move(value));
-    return status;
 }
 
-struct Row {
-    com::MethodInfo info;
-    MethodThunk thunk;
-};
+using Row = MethodRow;
 
 // The parameter list's length is checked against the C++ signature when this compiles.
 template <auto Member, std::size_t N>
@@ -122,10 +125,10 @@ const com::InterfaceInfo& zolt_interface() {
     return info;
 }
 
-MethodThunk method_thunk(com::DISPID dispid) {
+const MethodRow* method_row(com::DISPID dispid) {
     const auto& table = rows();
     auto index = static_cast<int64_t>(dispid) - kFirstDispid;
-    return index >= 0 && index < static_cast<int64_t>(table.size()) ? table[static_cast<std::size_t>(index)].thunk
+    return index >= 0 && index < static_cast<int64_t>(table.size()) ? &table[static_cast<std::size_t>(index)]
                                                                       : nullptr;
 }
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 
 #include "component/interface_table.h"
 #include "platform/com/names.h"
@@ -75,36 +74,20 @@ HRESULT exception_status(HRESULT failure, com::ExcepInfo* excep) {
     return com::DISP_E_EXCEPTION;
 }
 
-HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* result, com::ExcepInfo* excep) {
-    const com::MethodInfo* method = zolt_interface().find(member);
-    MethodThunk thunk = method_thunk(member);
-    if (!method || !thunk) return com::DISP_E_MEMBERNOTFOUND;
+namespace {
 
-    // On the stack: no method has more parameters than this.
-    constexpr std::size_t kMostParameters = 16;
-    const std::size_t count = method->parameters.size();
-    if (params.positional.size() + params.named.size() > count || count > kMostParameters)
-        return com::DISP_E_BADPARAMCOUNT;
-    std::array<Variant*, kMostParameters> arguments{};
-    std::copy(params.positional.begin(), params.positional.end(), arguments.begin());
-    for (auto [position, argument] : params.named) {
-        if (position < 0 || static_cast<std::size_t>(position) >= count || arguments[position] || !argument)
-            return com::DISP_E_PARAMNOTFOUND;
-        arguments[position] = argument;
-    }
-    // A parameter the caller left out is passed as an Empty Variant of this
-    // call, made only when one is left out.
-    std::optional<std::array<Variant, kMostParameters>> omitted;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (arguments[i]) continue;
-        if (!omitted) omitted.emplace();
-        arguments[i] = &(*omitted)[i];
-    }
+// No method has more parameters than this: the arguments fit on the stack.
+constexpr std::size_t kMostParameters = 16;
+using Arguments = std::array<Variant*, kMostParameters>;
 
+// Calls the method with one argument per parameter and hands its result to
+// the caller; a failure the method reports becomes DISP_E_EXCEPTION.
+HRESULT call_method(_ZOLT& object, const MethodRow& method, Variant* const* arguments, Variant* result,
+                    com::ExcepInfo* excep) {
     Variant value;
     HRESULT status;
     try {
-        status = thunk(*this, arguments.data(), value);
+        status = method.thunk(object, arguments, value);
     } catch (const automation::AutomationError& error) {
         com::set_error_info({error.number(), error.description(), error.source()});
         status = com::E_FAIL;
@@ -115,6 +98,37 @@ HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* resul
     if (com::failed(status)) return exception_status(status, excep);
     if (result) *result = std::move(value);
     return com::S_OK;
+}
+
+// A parameter the caller left out is passed as an Empty Variant of this call;
+// these are made only when one is left out.
+[[gnu::noinline]] HRESULT call_omitting(_ZOLT& object, const MethodRow& method, Arguments& arguments,
+                                        Variant* result, com::ExcepInfo* excep) {
+    std::array<Variant, kMostParameters> omitted;
+    for (std::size_t i = 0; i < method.info.parameters.size(); ++i)
+        if (!arguments[i]) arguments[i] = &omitted[i];
+    return call_method(object, method, arguments.data(), result, excep);
+}
+
+}  // namespace
+
+HRESULT ZOLT::Invoke(com::DISPID member, com::DispParams& params, Variant* result, com::ExcepInfo* excep) {
+    const MethodRow* method = method_row(member);
+    if (!method) return com::DISP_E_MEMBERNOTFOUND;
+
+    const std::size_t count = method->info.parameters.size();
+    if (params.positional.size() + params.named.size() > count || count > kMostParameters)
+        return com::DISP_E_BADPARAMCOUNT;
+    Arguments arguments{};
+    std::copy(params.positional.begin(), params.positional.end(), arguments.begin());
+    for (auto [position, argument] : params.named) {
+        if (position < 0 || static_cast<std::size_t>(position) >= count || arguments[position] || !argument)
+            return com::DISP_E_PARAMNOTFOUND;
+        arguments[position] = argument;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        if (!arguments[i]) return call_omitting(*this, *method, arguments, result, excep);
+    return call_method(*this, *method, arguments.data(), result, excep);
 }
 
 }  // namespace zolt::component

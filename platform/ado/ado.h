@@ -77,7 +77,7 @@ using ProviderFactory = std::function<std::unique_ptr<Session>(const ConnectionS
 void register_provider(const std::string& name, ProviderFactory factory);
 std::unique_ptr<Session> open_session(std::string_view connection_string);
 
-class Connection : public automation::Object {
+class Connection final : public automation::Object {
 public:
     Connection() = default;
     explicit Connection(std::string_view connection_string) { open(connection_string); }

@@ -11,20 +11,6 @@ namespace zolt::ado {
 
 namespace detail {
 
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] == b[i])
-            continue;
-        // Otherwise equal only as the two cases of one letter.
-        const char folded = static_cast<char>(a[i] | 0x20);
-        if ((a[i] ^ b[i]) != 0x20 || folded < 'a' || folded > 'z')
-            return false;
-    }
-    return true;
-}
-
 namespace {
 
 std::string_view description_of(int32_t number) {

@@ -1,8 +1,11 @@
 // Helpers shared by the sources of the data layer; not part of its interface.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/automation/variant.h"
 
@@ -14,8 +17,59 @@ inline constexpr int32_t kObjectOpen = 3705;        // operation on an open obje
 inline constexpr int32_t kProviderNotFound = 3706;  // no provider of that name
 inline constexpr int32_t kConnectionUnusable = 3709;  // a closed connection given to a recordset
 
-// ASCII case-insensitive equality, as names and keys are compared.
-bool same_name(std::string_view a, std::string_view b);
+// Eight bytes of two names, equal or differing only in the case of ASCII
+// letters. Each step works on all eight bytes at once; no step carries from
+// one byte into the next.
+inline bool same_letters(uint64_t a, uint64_t b) {
+    constexpr uint64_t kCaseBits = 0x2020202020202020, kLow = 0x7f7f7f7f7f7f7f7f, kHigh = 0x8080808080808080;
+    const uint64_t differ = a ^ b;
+    if (differ == 0)
+        return true;
+    if (differ & ~kCaseBits)
+        return false;
+    const uint64_t lower = a | kCaseBits;
+    const uint64_t low = lower & kLow;
+    const uint64_t from_a = low + 0x1f1f1f1f1f1f1f1f;      // high bit set where low >= 'a'
+    const uint64_t beyond_z = low + 0x0505050505050505;    // high bit set where low > 'z'
+    const uint64_t letter = from_a & ~beyond_z & ~lower & kHigh;
+    return ((differ << 2) & ~letter) == 0;                 // every case bit that differs is a letter's
+}
+
+// `Bytes` bytes of a name as a word, read as they lie.
+template <std::size_t Bytes>
+uint64_t name_word(const char* bytes) {
+    std::conditional_t<Bytes == 8, uint64_t, uint32_t> word;
+    std::memcpy(&word, bytes, Bytes);
+    return word;
+}
+
+// ASCII case-insensitive equality, as names and keys are compared. Field
+// names are looked up on every read, so the names are compared eight bytes
+// at a time; the last word of a name is read ending at its last byte, over
+// bytes already compared, and a name of four to seven bytes as the two
+// words of four that cover it.
+inline bool same_name(std::string_view a, std::string_view b) {
+    const std::size_t size = a.size();
+    if (size != b.size())
+        return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 < size; i += 8)
+            if (!same_letters(name_word<8>(x + i), name_word<8>(y + i)))
+                return false;
+        return same_letters(name_word<8>(x + size - 8), name_word<8>(y + size - 8));
+    }
+    if (size >= 4)
+        return same_letters(name_word<4>(x) | name_word<4>(x + size - 4) << 32,
+                            name_word<4>(y) | name_word<4>(y + size - 4) << 32);
+    uint64_t left = 0, right = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        left |= uint64_t{static_cast<unsigned char>(x[i])} << (8 * i);
+        right |= uint64_t{static_cast<unsigned char>(y[i])} << (8 * i);
+    }
+    return same_letters(left, right);
+}
 
 // The data-layer errors with their usual descriptions.
 [[noreturn]] void raise(int32_t number, std::string_view source);

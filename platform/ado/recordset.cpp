@@ -1,6 +1,7 @@
 // Recordsets over fully materialised results, their fields, and the
 // statement trace.
 #include <array>
+#include <typeinfo>
 #include <utility>
 
 #include "platform/ado/ado.h"
@@ -163,7 +164,9 @@ void Recordset::open(const std::string& statement, const Variant& active_connect
     Connection* connection = nullptr;
     const bool separate = active_connection.is_text();
     if (active_connection.is_object()) {
-        connection = dynamic_cast<Connection*>(active_connection.object().get());
+        // Connection is final: its type is compared rather than searched for.
+        automation::Object* object = active_connection.object().get();
+        connection = object && typeid(*object) == typeid(Connection) ? static_cast<Connection*>(object) : nullptr;
         if (!connection)
             detail::raise(detail::kBadArguments, kRecordset);
         if (connection->state() == 0)
@@ -264,30 +267,28 @@ namespace trace {
 
 namespace {
 
-struct ThreadTrace {
-    bool active = false;
-    std::vector<TraceEntry> entries;
-};
-// Asked on every statement: reached without a call into the dynamic loader.
-[[gnu::tls_model("initial-exec")]] thread_local ThreadTrace current;
+// Asked on every statement: a flag with no destructor of its own is reached
+// without a call into the dynamic loader.
+[[gnu::tls_model("initial-exec")]] thread_local bool tracing = false;
+thread_local std::vector<TraceEntry> entries;
 
 }  // namespace
 
 void start() {
-    current.entries.clear();
-    current.active = true;
+    entries.clear();
+    tracing = true;
 }
 
 std::vector<TraceEntry> stop() {
-    current.active = false;
-    return std::exchange(current.entries, {});
+    tracing = false;
+    return std::exchange(entries, {});
 }
 
-bool active() { return current.active; }
+bool active() { return tracing; }
 
 void record(const std::string& text, bool separate) {
-    if (current.active)
-        current.entries.push_back({text, separate});
+    if (tracing)
+        entries.push_back({text, separate});
 }
 
 }  // namespace trace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ado/ado.h"
+#include "platform/ado/detail.h"
 #include "tests/support/helpers.h"
 
 namespace zolt::ado {
@@ -33,6 +34,20 @@ TEST(ConnectionTest, StringsProvidersOpenAndClose) {
     EXPECT_EQ(error_number([&] { connection->open(db.connection_string()); }), 3705);
     connection->close();
     EXPECT_EQ(error_number([&] { connection->close(); }), err::kObjectClosed);
+}
+
+// Names are equal in any case of their ASCII letters and in nothing else, at
+// every length (a word of eight bytes, the overlapping last word, four-byte halves).
+TEST(ConnectionTest, NamesAreEqualInEitherCaseOfTheirLetters) {
+    struct Case {
+        std::string_view a, b;
+        bool same;
+    };
+    for (const auto& [a, b, same] : std::initializer_list<Case>{
+             {"", "", true}, {"id", "ID", true}, {"Cliente", "CLIENTE", true}, {"Tab_Status_ID", "TAB_STATUS_ID", true},
+             {"abcdefghi", "ABCDEFGHi", true}, {"Tab_Status_ID", "Tab_Status_IE", false}, {"abcdefghi", "bbcdefghi", false},
+             {"a@", "A`", false}, {"[x]", "{X}", false}, {"Pedido", "Pedido_", false}, {"ção", "ÇÃO", false}})
+        EXPECT_EQ(detail::same_name(a, b), same) << a << " / " << b;
 }
 
 class RecordsetTest : public ::testing::Test {
@@ -65,6 +80,7 @@ TEST_F(RecordsetTest, RefusesReadsPastTheEndAndAfterClosing) {
     EXPECT_EQ(error_number([&] { code->value(); }), err::kObjectClosed);
     EXPECT_EQ(error_number([&] { recordset.close(); }), err::kObjectClosed);
     recordset.open(Variant("SELECT 1 AS again"), caller);  // a closed recordset opens again
+    EXPECT_EQ(error_number([&] { code->value(); }), err::kObjectClosed);  // its old field reads no new rows
     EXPECT_EQ(error_number([&] { recordset.open(Variant("SELECT 1"), caller); }), 3705);
 }
 
