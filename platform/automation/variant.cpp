@@ -94,12 +94,7 @@ Variant default_of(const Variant& object) {
 
 Variant value_of(Variant v) { return v.is_object() ? default_of(v) : std::move(v); }
 
-const Variant& plain_value(const Variant& v, Variant& holder) {
-    if (!v.is_object())
-        return v;
-    holder = default_of(v);
-    return holder;
-}
+Variant object_value(const Variant& v) { return default_of(v); }
 
 // ---- numbers ---------------------------------------------------------------
 
@@ -163,10 +158,16 @@ double round_half_even(double x) {
 
 template <class Int>
 Int to_whole(const Variant& v) {
-    Variant holder;
-    const Variant& plain = plain_value(v, holder);
     constexpr auto low = std::numeric_limits<Int>::min();
     constexpr auto high = std::numeric_limits<Int>::max();
+    if (v.type() == VarType::I4 || v.type() == VarType::I2) {  // the usual argument, read as it is
+        const int32_t whole = v.type() == VarType::I4 ? v.i4() : v.i2();
+        if (whole < low || whole > high)
+            throw AutomationError::overflow();
+        return static_cast<Int>(whole);
+    }
+    Variant holder;
+    const Variant& plain = plain_value(v, holder);
     if (plain.type() == VarType::I8) {
         if (plain.i8() < low || plain.i8() > high)
             throw AutomationError::overflow();
@@ -276,9 +277,9 @@ std::string double_text(double value) {
 
 }  // namespace
 
-std::string to_text(const Variant& v) {
-    Variant holder;
-    const Variant& plain = plain_value(v, holder);
+namespace {
+
+std::string plain_text(const Variant& plain) {
     switch (plain.type()) {
     case VarType::Empty: return {};
     case VarType::Null: throw AutomationError::invalid_use_of_null();
@@ -288,9 +289,18 @@ std::string to_text(const Variant& v) {
     case VarType::R8: return double_text(plain.r8());
     case VarType::Date: return detail::date_text(plain.date());
     case VarType::Bool: return plain.boolean() ? "True" : "False";
-    case VarType::BStr: return &plain == &holder ? std::move(holder).text() : plain.text();
+    case VarType::BStr: return plain.text();
     default: throw AutomationError::type_mismatch();
     }
+}
+
+}  // namespace
+
+std::string to_text(const Variant& v) {
+    if (!v.is_object())
+        return plain_text(v);
+    Variant value = default_of(v);
+    return value.is_text() ? std::move(value).text() : plain_text(value);
 }
 
 std::string trim(std::string_view s) {

@@ -153,9 +153,16 @@ inline int32_t Array::upper_bound() const { return lower_bound + static_cast<int
 // The value itself: an object's default property (followed until a plain
 // value is reached); any other Variant unchanged. A Nothing object raises 91.
 Variant value_of(Variant v);
+// The value behind an object (v must hold one).
+Variant object_value(const Variant& v);
 // The same without copying a value that is not an object: an object's value
 // is put in `holder`, and a reference to it or to v is answered.
-const Variant& plain_value(const Variant& v, Variant& holder);
+inline const Variant& plain_value(const Variant& v, Variant& holder) {
+    if (!v.is_object())
+        return v;
+    holder = object_value(v);
+    return holder;
+}
 
 // Conversion to a 32-bit integer (CLng): halves round to the even neighbour,
 // numeric texts are read, other texts raise 13, out of range raises 6, Null
