@@ -93,9 +93,11 @@ bool FieldValidatorService::CheckDate(Variant& label, Variant& value, Variant& s
     const Variant& plain = automation::plain_value(value, holder);
     if (const auto answer = missing_answer(label, plain, required, message))
         return *answer;
-    if (!automation::is_date(plain))
+    automation::Date date;
+    if (plain.type() == automation::VarType::Date)
+        date = plain.date();
+    else if (!plain.is_text() || !automation::parse_date(plain.text(), date))
         return refuse(message, label, "O campo ", " não contém uma data válida.");
-    const automation::Date date = automation::to_date(plain);
     if (const Variant* today = limit_of(server_date, limit_holder)) {
         if (calendar_day(date) < calendar_day(automation::to_date(*today)))
             return refuse(message, label, "O campo ", " não pode ser anterior a " + automation::to_text(*today) + ".");

@@ -5,11 +5,8 @@ namespace zolt::services {
 
 Variant LiteralWriterService::WriteDate(Variant value, std::string& op) {
     std::optional<std::string> literal;
-    if (const auto date = date_of(value)) {
-        // A written date is digits and separators, with no quote to double.
-        literal = "{ts '";
-        literal->append(automation::format(Variant(*date), "yyyy-mm-dd hh:nn:ss")).append("'}");
-    }
+    if (const auto date = date_of(value))
+        literal = timestamp_text(*date, "{ts '", ' ', "'}");  // digits and separators: no quote to double
     return Variant(comparison(op, std::move(literal)));
 }
 

@@ -10,7 +10,7 @@ Variant SqlFormatterService::NumberValue(Variant value) {
 
 Variant SqlFormatterService::SqlDate(Variant value) {
     const auto date = date_of(value);
-    return Variant(date ? quoted(automation::format(Variant(*date), "yyyy-mm-ddThh:nn:ss")) : "NULL");
+    return Variant(date ? timestamp_text(*date, "'", 'T', "'") : "NULL");
 }
 
 Variant SqlFormatterService::TextValue(Variant value) {

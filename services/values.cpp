@@ -48,9 +48,38 @@ std::optional<automation::Date> date_of(const Variant& value) {
     const Variant& plain = automation::plain_value(value, holder);
     if (is_missing(plain))
         return std::nullopt;
-    if (!automation::is_date(plain))
+    if (plain.type() == VarType::Date)
+        return plain.date();
+    automation::Date date;
+    if (!plain.is_text() || !automation::parse_date(plain.text(), date))
         throw AutomationError::type_mismatch();
-    return automation::to_date(plain);
+    return date;
+}
+
+std::string timestamp_text(automation::Date date, std::string_view opening, char separator,
+                           std::string_view closing) {
+    const automation::DateParts parts = automation::split_date(date);  // a year of four digits
+    char digits[19];
+    auto put = [&](std::size_t at, int n) {
+        digits[at] = static_cast<char>('0' + n / 10);
+        digits[at + 1] = static_cast<char>('0' + n % 10);
+    };
+    put(0, parts.year / 100);
+    put(2, parts.year % 100);
+    digits[4] = '-';
+    put(5, parts.month);
+    digits[7] = '-';
+    put(8, parts.day);
+    digits[10] = separator;
+    put(11, parts.hour);
+    digits[13] = ':';
+    put(14, parts.minute);
+    digits[16] = ':';
+    put(17, parts.second);
+    std::string text;
+    text.reserve(opening.size() + sizeof digits + closing.size());
+    text.append(opening).append(digits, sizeof digits).append(closing);
+    return text;
 }
 
 std::string quoted(std::string_view text) {

@@ -28,6 +28,11 @@ std::optional<std::string> number_literal(const Variant& value);
 // missing; anything else raises type mismatch.
 std::optional<automation::Date> date_of(const Variant& value);
 
+// A date and time as a literal writes it: opening, "yyyy-mm-dd", separator,
+// "hh:mm:ss", closing.
+std::string timestamp_text(automation::Date date, std::string_view opening, char separator,
+                           std::string_view closing);
+
 // A text in single quotes with every quote doubled.
 std::string quoted(std::string_view text);
 

@@ -193,7 +193,8 @@ char* put_digits(char* at, int n, std::size_t width) {
 
 // Writes a date through a pattern of d, dd, m, mm, yy, yyyy, h, hh, n, nn, s,
 // ss (letters in either case); m or mm after an hour stands for minutes; any
-// other character is written as it is.
+// other character is written as it is. No character of the pattern writes
+// more than two, so the text is made in a buffer of that size.
 std::string render(const DateParts& parts, std::string_view pattern) {
     if (pattern == "dd/mm/yyyy") {  // the usual one, written at once
         char text[10];
@@ -204,39 +205,36 @@ std::string render(const DateParts& parts, std::string_view pattern) {
         put_digits(text + 6, parts.year, 4);
         return std::string(text, sizeof text);
     }
-    std::string out;
-    char digits[4];
-    auto append_digits = [&](int value, std::size_t width) { out.append(digits, put_digits(digits, value, width)); };
+    char local[64];
+    std::string spill;
+    char* const first = pattern.size() * 2 <= sizeof local ? local : (spill.resize(pattern.size() * 2), spill.data());
+    char* at = first;
     bool after_hour = false;
-    std::size_t i = 0;
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
-    auto run_of = [&](char letter) {
-        std::size_t n = 0;
-        while (i + n < pattern.size() && lower(pattern[i + n]) == letter)
-            ++n;
-        return n;
-    };
-    auto write = [&](int value, std::size_t run) { append_digits(value, run >= 2 ? 2 : 1); };
-    while (i < pattern.size()) {
+    for (std::size_t i = 0; i < pattern.size();) {
         const char letter = lower(pattern[i]);
-        const std::size_t run = std::string_view("dmyhns").find(letter) == std::string_view::npos ? 0 : run_of(letter);
-        if (run == 0) {
-            out += pattern[i++];
-            continue;
-        }
-        const std::size_t used = std::min<std::size_t>(run, letter == 'y' ? 4 : 2);
+        int value = 0;
+        std::size_t longest = 2;  // letters of a run that count
         switch (letter) {
-        case 'd': write(parts.day, used); break;
-        case 'm': write(after_hour ? parts.minute : parts.month, used); break;
-        case 'y': used >= 3 ? append_digits(parts.year, 4) : append_digits(parts.year % 100, 2); break;
-        case 'h': write(parts.hour, used); break;
-        case 'n': write(parts.minute, used); break;
-        case 's': write(parts.second, used); break;
+        case 'd': value = parts.day; break;
+        case 'm': value = after_hour ? parts.minute : parts.month; break;
+        case 'y': value = parts.year, longest = 4; break;
+        case 'h': value = parts.hour; break;
+        case 'n': value = parts.minute; break;
+        case 's': value = parts.second; break;
+        default: *at++ = pattern[i++]; continue;
         }
+        std::size_t run = 1;
+        while (run < longest && i + run < pattern.size() && lower(pattern[i + run]) == letter)
+            ++run;
+        if (letter == 'y')
+            at = run >= 3 ? put_digits(at, value, 4) : put_digits(at, value % 100, 2);
+        else
+            at = put_digits(at, value, run);
         after_hour = letter == 'h';
-        i += used;
+        i += run;
     }
-    return out;
+    return std::string(first, at);
 }
 
 // The parts of the date a value stands for when Format writes it with a date

@@ -473,6 +473,19 @@ std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& lit
         }
         return 0;
     }
+    if (is_digit(text[0])) {
+        // A whole number of up to 18 digits, the usual value, read at once.
+        int64_t value = 0;
+        std::size_t i = 0;
+        for (; i < text.size() && i < 18 && is_digit(text[i]); ++i)
+            value = value * 10 + (text[i] - '0');
+        if (i == text.size() || (!is_name_char(text[i]) && text[i] != '.')) {
+            literal.kind = Literal::Kind::Integer;
+            literal.integer = value;
+            literal.text.assign(text.data(), i);
+            return i;
+        }
+    }
     if (is_digit(text[0]) || (text[0] == '.' && text.size() > 1 && is_digit(text[1])))
         return read_literal(text, literal);
     return 0;
@@ -734,6 +747,29 @@ std::size_t escape_literal(std::string_view sql, std::size_t at, Literal& litera
     }
     if (length == 0)
         return 0;
+    // A day at midnight or at noon, the usual date, is written as its whole
+    // number with ".5" or with nothing after it: its literal is made at once,
+    // as reading that text would make it, unless a character around it would
+    // join the number.
+    const char before = at > 0 ? sql[at - 1] : ' ';
+    const char after = at + length < sql.size() ? sql[at + length] : ' ';
+    const double whole = std::floor(julian);
+    if ((julian == whole || julian - whole == 0.5) && whole > 0 && whole < 1e15 && !is_name_char(before) &&
+        before != '.' && !is_name_char(after) && after != '.') {
+        char digits[24];
+        char* end = std::to_chars(digits, digits + 20, static_cast<int64_t>(whole)).ptr;
+        if (julian == whole) {
+            literal.kind = Literal::Kind::Integer;
+            literal.integer = static_cast<int64_t>(whole);
+        } else {
+            *end++ = '.';
+            *end++ = '5';
+            literal.kind = Literal::Kind::Real;
+            literal.real = julian;
+        }
+        literal.text.assign(digits, end);
+        return length;
+    }
     // The character before and the one after, with the number between.
     char rewritten[48];
     rewritten[0] = at > 0 ? sql[at - 1] : ' ';
