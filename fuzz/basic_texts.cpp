@@ -22,6 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // of day counts away from it.
         if (!automation::parse_date(written, again) || std::trunc(again.serial) != std::trunc(date.serial))
             fuzz::finding("a date does not read back from its day-first text", text + " -> " + written);
+        // A date text is written from its parts as read, without its Date.
+        constexpr std::string_view kEveryPart = "yyyy-mm-dd hh:nn:ss d/m/yy";
+        if (automation::format(value, kEveryPart) != automation::format(Variant(date), kEveryPart))
+            fuzz::finding("a date text is written otherwise than its date", text);
     }
     services::SqlFormatterService formatter;
     services::LiteralWriterService writer;

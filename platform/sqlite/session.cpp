@@ -366,13 +366,21 @@ public:
         Slot& recent = slots_[slot_of(sql)];
         place = &recent.place;
         shaped = &recent.shape;
-        if (shape_like(sql, recent.shape, recent.shape))
-            return ShapeResult::Shaped;
+        if (recent.rewritten ? sql == recent.shape.text : shape_like(sql, recent.shape, recent.shape))
+            return recent.rewritten ? ShapeResult::NeedsRewrite : ShapeResult::Shaped;
         shaped = &buffer;
         const ShapeResult result = shape_text(sql, buffer);
-        if (result == ShapeResult::Shaped) {
-            recent.shape.text = buffer.text;
-            recent.shape.marks = buffer.marks;
+        if (result != ShapeResult::Unshaped) {
+            // A text that runs rewritten is kept as sent, to be told again by
+            // comparing it; the shape of its rewriting has a slot of its own.
+            recent.rewritten = result == ShapeResult::NeedsRewrite;
+            if (recent.rewritten) {
+                recent.shape.text.assign(sql);
+                recent.shape.marks.clear();
+            } else {
+                recent.shape.text = buffer.text;
+                recent.shape.marks = buffer.marks;
+            }
             recent.place = {};
         }
         return result;
@@ -387,6 +395,7 @@ private:
     struct Slot {
         ShapedStatement shape;
         StatementCache::Place place;
+        bool rewritten = false;  // shape is a text that needs rewriting, as sent
     };
     std::array<Slot, kSlots> slots_;
 };

@@ -37,7 +37,15 @@ constexpr std::array<uint8_t, 256> kClasses = [] {
 bool is_space(char c) { return kClasses[static_cast<unsigned char>(c)] & kSpace; }
 bool is_digit(char c) { return kClasses[static_cast<unsigned char>(c)] & kDigit; }
 bool is_name_char(char c) { return kClasses[static_cast<unsigned char>(c)] & kName; }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
+// Letters folded to lower case by a table: names and keywords are compared
+// on every statement.
+constexpr std::array<char, 256> kLower = [] {
+    std::array<char, 256> folded{};
+    for (int c = 0; c < 256; ++c)
+        folded[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c | 0x20 : c);
+    return folded;
+}();
+char lower(char c) { return kLower[static_cast<unsigned char>(c)]; }
 
 std::string_view skip_spaces(std::string_view text) {
     std::size_t i = 0;
