@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -43,32 +44,37 @@ uint64_t name_word(const char* bytes) {
     return word;
 }
 
-// ASCII case-insensitive equality, as names and keys are compared. Field
-// names are looked up on every read, so the names are compared eight bytes
-// at a time; the last word of a name is read ending at its last byte, over
-// bytes already compared, and a name of four to seven bytes as the two
-// words of four that cover it.
-inline bool same_name(std::string_view a, std::string_view b) {
-    const std::size_t size = a.size();
-    if (size != b.size())
-        return false;
-    const char* x = a.data();
-    const char* y = b.data();
+// Two names of equal size, compared eight bytes at a time by `same`: the
+// last word of a name is read ending at its last byte, over bytes already
+// compared, and a name of four to seven bytes as the two words of four that
+// cover it.
+template <class Same>
+bool same_words(const char* x, const char* y, std::size_t size, Same same) {
     if (size >= 8) {
         for (std::size_t i = 0; i + 8 < size; i += 8)
-            if (!same_letters(name_word<8>(x + i), name_word<8>(y + i)))
+            if (!same(name_word<8>(x + i), name_word<8>(y + i)))
                 return false;
-        return same_letters(name_word<8>(x + size - 8), name_word<8>(y + size - 8));
+        return same(name_word<8>(x + size - 8), name_word<8>(y + size - 8));
     }
     if (size >= 4)
-        return same_letters(name_word<4>(x) | name_word<4>(x + size - 4) << 32,
-                            name_word<4>(y) | name_word<4>(y + size - 4) << 32);
+        return same(name_word<4>(x) | name_word<4>(x + size - 4) << 32, name_word<4>(y) | name_word<4>(y + size - 4) << 32);
     uint64_t left = 0, right = 0;
     for (std::size_t i = 0; i < size; ++i) {
         left |= uint64_t{static_cast<unsigned char>(x[i])} << (8 * i);
         right |= uint64_t{static_cast<unsigned char>(y[i])} << (8 * i);
     }
-    return same_letters(left, right);
+    return same(left, right);
+}
+
+// ASCII case-insensitive equality, as names and keys are compared; field
+// names are looked up on every read.
+inline bool same_name(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && same_words(a.data(), b.data(), a.size(), same_letters);
+}
+
+// Byte-for-byte equality of short texts, without a call into the C library.
+inline bool same_text(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && same_words(a.data(), b.data(), a.size(), std::equal_to<uint64_t>());
 }
 
 // The data-layer errors with their usual descriptions.

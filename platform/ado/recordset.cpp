@@ -1,6 +1,7 @@
 // Recordsets over fully materialised results, their fields, and the
 // statement trace.
 #include <array>
+#include <cstring>
 #include <typeinfo>
 #include <utility>
 
@@ -28,6 +29,39 @@ struct RecordsetData {
         if (count > few.size())
             for (std::size_t i = 0; i < count; ++i)
                 many.emplace_back(*this, i);
+        if (asked_names != result.columns) {
+            asked_names = result.columns;
+            asked_count = 0;
+            next_asked = 0;
+        }
+    }
+
+    // The first column of that name, in any letter case; the column count
+    // when there is none.
+    std::size_t column_of(std::string_view name) {
+        const auto& columns = result.names();
+        // Names come in the order they came before: the one after the last
+        // found is tried first.
+        for (std::size_t k = 0; k < asked_count; ++k) {
+            const std::size_t at = (next_asked + k) % asked_count;
+            const Asked& known = asked[at];
+            if (detail::same_text({known.name.data(), known.size}, name)) {
+                next_asked = at + 1;
+                return known.column;
+            }
+        }
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (detail::same_name(columns[i], name)) {
+                if (asked_count < asked.size() && name.size() <= Asked{}.name.size()) {
+                    Asked& known = asked[asked_count++];
+                    known.size = name.size();
+                    std::memcpy(known.name.data(), name.data(), name.size());
+                    known.column = i;
+                }
+                return i;
+            }
+        }
+        return columns.size();
     }
 
     ResultSet result;
@@ -40,6 +74,21 @@ struct RecordsetData {
 
     Field& field(std::size_t column) { return many.empty() ? few[column] : many[column]; }
     bool at_end() const { return position >= result.row_count(); }
+
+private:
+    // Names asked for before, as written, with the columns they found: a
+    // caller asks for the same fields by the same texts call after call, and
+    // the names of a kept statement come back with its rows, so a name is
+    // compared byte for byte once rather than with each column in turn.
+    struct Asked {
+        std::array<char, 24> name;
+        std::size_t size = 0;
+        std::size_t column = 0;
+    };
+    std::shared_ptr<const std::vector<std::string>> asked_names;  // the names those columns are of
+    std::array<Asked, 8> asked;
+    std::size_t asked_count = 0;
+    std::size_t next_asked = 0;
 };
 
 namespace {
@@ -213,11 +262,10 @@ bool Recordset::bof() const {
 std::shared_ptr<Field> Recordset::field(std::string_view name) const {
     if (state() == 0)
         detail::raise(err::kObjectClosed, kRecordset);
-    const auto& columns = data_->result.names();
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        if (detail::same_name(columns[i], name))
-            return std::shared_ptr<Field>(data_, &data_->field(i));  // shares the rows' ownership
-    detail::raise(err::kItemNotFound, kRecordset);
+    const std::size_t column = data_->column_of(name);
+    if (column == data_->result.column_count())
+        detail::raise(err::kItemNotFound, kRecordset);
+    return std::shared_ptr<Field>(data_, &data_->field(column));  // shares the rows' ownership
 }
 
 Variant Recordset::field_object(std::string_view name) const { return Variant(automation::ObjectPtr(field(name))); }

@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -86,7 +87,7 @@ bool is_date_type(const char* declared) {
 // the automation layer builds dates from their parts (a whole day count and
 // the time of day, which counts away from zero before day zero) so that equal
 // instants give equal values.
-Variant date_from_julian(double julian) {
+automation::Date date_from_julian(double julian) {
     // A number beyond the dates a Date can hold (01/01/0100 to 31/12/9999), an
     // infinity among them, fails the read as converting it to a date does.
     if (!(julian >= kFirstDateJulian && julian < kEndDateJulian))
@@ -100,40 +101,48 @@ Variant date_from_julian(double julian) {
     }
     const double fraction = static_cast<double>(time_of_day) / kMillisecondsPerDay;
     const double whole_days = static_cast<double>(days);
-    return Variant(automation::Date{days < 0 ? whole_days - fraction : whole_days + fraction});
+    return automation::Date{days < 0 ? whole_days - fraction : whole_days + fraction};
 }
 
 // A column of the current row, read through the engine's value of it: one
 // call into the statement for the column rather than one for its type and
 // one for its content. Sessions serialise their own calls, so the value is
-// read under the same guard as the statement.
-Variant column_value(sqlite3_stmt* statement, int column, bool date_column) {
+// read under the same guard as the statement. The value is made in place at
+// the end of the row store.
+void read_column(sqlite3_stmt* statement, int column, bool date_column, std::vector<Variant>& values) {
     sqlite3_value* value = sqlite3_column_value(statement, column);
     switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER: {
         const int64_t number = sqlite3_value_int64(value);
         if (date_column)
-            return date_from_julian(static_cast<double>(number));
-        if (number >= INT32_MIN && number <= INT32_MAX)
-            return Variant(static_cast<int32_t>(number));
-        return Variant(number);
+            values.emplace_back(date_from_julian(static_cast<double>(number)));
+        else if (number >= INT32_MIN && number <= INT32_MAX)
+            values.emplace_back(static_cast<int32_t>(number));
+        else
+            values.emplace_back(number);
+        return;
     }
     case SQLITE_FLOAT: {
         const double number = sqlite3_value_double(value);
         if (date_column || sqlite3_value_subtype(value) == kDateSubtype)
-            return date_from_julian(number);
-        return Variant(number);
+            values.emplace_back(date_from_julian(number));
+        else
+            values.emplace_back(number);
+        return;
     }
     case SQLITE_NULL:
-        return Variant::null();
+        values.push_back(Variant::null());
+        return;
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
         const auto size = static_cast<std::size_t>(sqlite3_value_bytes(value));
         const std::string_view content(text ? text : "", size);
         double julian;
         if (date_column && parse_julian_day(content, julian))
-            return date_from_julian(julian);
-        return Variant(content);
+            values.emplace_back(date_from_julian(julian));
+        else
+            values.emplace_back(content);
+        return;
     }
     }
 }
@@ -197,7 +206,7 @@ void run(sqlite3* db, sqlite3_stmt* statement, Columns* kept, ado::ResultSet& an
     const char* is_date = described.dates.data();
     for (; rc == SQLITE_ROW; rc = sqlite3_step(statement)) {
         for (int i = 0; i < columns; ++i)
-            answer.values.push_back(column_value(statement, i, is_date[i]));
+            read_column(statement, i, is_date[i], answer.values);
     }
     if (rc != SQLITE_DONE)
         raise_engine_error(db);
@@ -389,8 +398,17 @@ public:
 private:
     static constexpr std::size_t kSlots = 64;
     static constexpr std::size_t kOpening = 24;
+    // The opening's three words, each multiplied by an odd constant that
+    // carries every byte into the high bits the slot is taken from: a general
+    // hash of them costs more than the comparison it picks a slot for.
     static std::size_t slot_of(std::string_view sql) {
-        return std::hash<std::string_view>{}(sql.substr(0, kOpening)) % kSlots;
+        uint64_t words[kOpening / 8] = {};
+        if (sql.size() >= kOpening)
+            std::memcpy(words, sql.data(), kOpening);
+        else
+            std::memcpy(words, sql.data(), sql.size());
+        const uint64_t mixed = words[0] * 0x9e3779b97f4a7c15 ^ words[1] * 0xc2b2ae3d27d4eb4f ^ words[2] * 0x165667b19e3779f9;
+        return (mixed >> 40) % kSlots;
     }
     struct Slot {
         ShapedStatement shape;
