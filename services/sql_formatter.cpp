@@ -4,8 +4,11 @@
 namespace zolt::services {
 
 Variant SqlFormatterService::NumberValue(Variant value) {
-    Variant holder;
-    return number_of(automation::plain_value(value, holder)).value_or(Variant::long_(0));
+    if (value.is_object())
+        value = automation::object_value(value);
+    if (value.type() == automation::VarType::I4)  // the usual value, answered as it is
+        return value;
+    return number_of(value).value_or(Variant::long_(0));
 }
 
 Variant SqlFormatterService::SqlDate(Variant value) {

@@ -1,5 +1,6 @@
 #include "services/values.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -33,6 +34,8 @@ std::optional<Variant> number_of(const Variant& plain) {
 }
 
 std::optional<std::string> number_literal(const Variant& value) {
+    if (value.type() == VarType::I4)  // the usual value, written at once
+        return std::to_string(value.i4());
     Variant holder;
     const Variant& plain = automation::plain_value(value, holder);
     if (is_missing(plain))
@@ -59,26 +62,22 @@ std::optional<automation::Date> date_of(const Variant& value) {
 std::string timestamp_text(automation::Date date, std::string_view opening, char separator,
                            std::string_view closing) {
     const automation::DateParts parts = automation::split_date(date);  // a year of four digits
-    char digits[19];
-    auto put = [&](std::size_t at, int n) {
-        digits[at] = static_cast<char>('0' + n / 10);
-        digits[at + 1] = static_cast<char>('0' + n % 10);
+    std::string text(opening.size() + 19 + closing.size(), ' ');
+    char* at = std::copy(opening.begin(), opening.end(), text.data());
+    auto put = [&](int n, char after) {
+        *at++ = static_cast<char>('0' + n / 10);
+        *at++ = static_cast<char>('0' + n % 10);
+        if (after)
+            *at++ = after;
     };
-    put(0, parts.year / 100);
-    put(2, parts.year % 100);
-    digits[4] = '-';
-    put(5, parts.month);
-    digits[7] = '-';
-    put(8, parts.day);
-    digits[10] = separator;
-    put(11, parts.hour);
-    digits[13] = ':';
-    put(14, parts.minute);
-    digits[16] = ':';
-    put(17, parts.second);
-    std::string text;
-    text.reserve(opening.size() + sizeof digits + closing.size());
-    text.append(opening).append(digits, sizeof digits).append(closing);
+    put(parts.year / 100, 0);
+    put(parts.year % 100, '-');
+    put(parts.month, '-');
+    put(parts.day, separator);
+    put(parts.hour, ':');
+    put(parts.minute, ':');
+    put(parts.second, 0);
+    std::copy(closing.begin(), closing.end(), at);
     return text;
 }
 

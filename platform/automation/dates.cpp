@@ -261,6 +261,9 @@ bool date_for_format(const Variant& plain, DateParts& out) {
 }  // namespace
 
 Date make_date(int year, int month, int day, int hour, int minute, double second) {
+    const double seconds_of_day = hour * 3600.0 + minute * 60.0 + second;
+    if (year >= 0 && month >= 1 && month <= 12 && seconds_of_day >= 0 && seconds_of_day < kSecondsPerDay)
+        return serial_of(days_from_civil(year, month, 1) + day - 1 - kDayZero, seconds_of_day);  // nothing rolls over
     // Months and days outside their range roll over, as DateSerial does.
     const int64_t months = int64_t{year} * 12 + (month - 1);
     const int64_t whole_years = (months >= 0 ? months : months - 11) / 12;

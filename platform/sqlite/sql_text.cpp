@@ -744,7 +744,8 @@ namespace {
 
 // A date escape where a shape read from rewritten texts has a value: the
 // literal its rewriting would stand there, the Julian day number as written
-// (0 when that would be no literal of its own, or the escape is no date).
+// (0 when that would be no literal of its own, one a bound value would not
+// reproduce, or the escape is no date).
 std::size_t escape_literal(std::string_view sql, std::size_t at, Literal& literal) {
     double julian = 0;
     std::size_t length = 0;
@@ -758,7 +759,7 @@ std::size_t escape_literal(std::string_view sql, std::size_t at, Literal& litera
     // A day at midnight or at noon, the usual date, is written as its whole
     // number with ".5" or with nothing after it: its literal is made at once,
     // as reading that text would make it, unless a character around it would
-    // join the number.
+    // join the number. Either is a double exactly.
     const char before = at > 0 ? sql[at - 1] : ' ';
     const char after = at + length < sql.size() ? sql[at + length] : ' ';
     const double whole = std::floor(julian);
@@ -786,7 +787,7 @@ std::size_t escape_literal(std::string_view sql, std::size_t at, Literal& litera
     if (at + length < sql.size())
         *end++ = sql[at + length];
     const std::string_view text(rewritten, static_cast<std::size_t>(end - rewritten));
-    return statement_literal(text, 1, literal) == written ? length : 0;
+    return statement_literal(text, 1, literal) == written && bindable(literal) ? length : 0;
 }
 
 }  // namespace
@@ -807,9 +808,11 @@ bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStateme
         Literal& literal = shaped.values[k];
         // The text between the values is the pattern's, which holds no NUL.
         std::size_t length = statement_literal(sql, at, literal);
+        if (length > 0 && !bindable(literal))
+            return false;
         if (length == 0 && sql[at] == '{')
             length = escape_literal(sql, at, literal);
-        if (length == 0 || !bindable(literal) || sql.substr(at, length).find('\0') != std::string_view::npos)
+        if (length == 0 || sql.substr(at, length).find('\0') != std::string_view::npos)
             return false;
         at += length;
         from = like.marks[k] + 1;
