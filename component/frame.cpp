@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "platform/per_thread.h"
+
 namespace zolt::component {
 
 namespace {
@@ -61,24 +63,10 @@ struct StatementRoom {
     std::size_t depth = 0;
 };
 
-// Read on every call: a plain pointer with no destructor of its own is
-// reached without a call into the dynamic loader. The room it points to is
-// made on the first call of each thread, and freed at the thread's end.
-[[gnu::tls_model("initial-exec")]] thread_local StatementRoom* thread_room = nullptr;
-
-struct RoomOwner {
-    StatementRoom room;
-    RoomOwner() { thread_room = &room; }
-    ~RoomOwner() { thread_room = nullptr; }
-};
-
 }  // namespace
 
 std::string& Handler::take_room(std::string& own) noexcept {
-    if (!thread_room) [[unlikely]] {
-        thread_local RoomOwner owner;
-    }
-    StatementRoom* room = thread_room;
+    StatementRoom* room = PerThread<StatementRoom>::get();
     if (!room || room->depth == StatementRoom::kDepth)
         return own;
     return room->texts[room->depth++];
@@ -90,7 +78,8 @@ void Handler::give_room(std::string& statement, std::string& own) noexcept {
     if (statement.capacity() > StatementRoom::kLargest)
         std::string().swap(statement);
     statement.clear();
-    --thread_room->depth;
+    if (StatementRoom* room = PerThread<StatementRoom>::made())
+        --room->depth;
 }
 
 com::HRESULT Handler::report(const automation::AutomationError& error) {

@@ -56,8 +56,10 @@ bool same_words(const char* x, const char* y, std::size_t size, Same same) {
                 return false;
         return same(name_word<8>(x + size - 8), name_word<8>(y + size - 8));
     }
-    if (size >= 4)
-        return same(name_word<4>(x) | name_word<4>(x + size - 4) << 32, name_word<4>(y) | name_word<4>(y + size - 4) << 32);
+    if (size >= 4) {
+        const auto ends = [size](const char* name) { return name_word<4>(name) | name_word<4>(name + size - 4) << 32; };
+        return same(ends(x), ends(y));
+    }
     uint64_t left = 0, right = 0;
     for (std::size_t i = 0; i < size; ++i) {
         left |= uint64_t{static_cast<unsigned char>(x[i])} << (8 * i);

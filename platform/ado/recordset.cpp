@@ -7,6 +7,7 @@
 
 #include "platform/ado/ado.h"
 #include "platform/ado/detail.h"
+#include "platform/per_thread.h"
 
 namespace zolt::ado {
 
@@ -117,29 +118,17 @@ private:
     std::size_t count_ = 0;
 };
 
-// Reached on every opening and closing: a plain pointer with no destructor
-// of its own is read without a call into the dynamic loader; the owner that
-// frees the spares at the thread's end is made once, on the first opening.
-[[gnu::tls_model("initial-exec")]] thread_local SpareData* thread_spare = nullptr;
-
-struct SpareOwner {
-    SpareData spare;
-    SpareOwner() { thread_spare = &spare; }
-    ~SpareOwner() { thread_spare = nullptr; }
-};
-
 std::shared_ptr<RecordsetData> take_data() {
-    if (!thread_spare) [[unlikely]] {
-        thread_local SpareOwner owner;
-    }
-    return thread_spare->take();
+    SpareData* spare = PerThread<SpareData>::get();
+    return spare ? spare->take() : std::make_shared<RecordsetData>();
 }
 
 // Data a field still refers to lives on with that field.
 void release(std::shared_ptr<RecordsetData>& data) {
     data->open = false;
-    if (thread_spare && data.use_count() == 1)
-        thread_spare->give(std::move(data));
+    SpareData* spare = PerThread<SpareData>::made();
+    if (spare && data.use_count() == 1)
+        spare->give(std::move(data));
     data.reset();
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -403,11 +404,9 @@ private:
     // hash of them costs more than the comparison it picks a slot for.
     static std::size_t slot_of(std::string_view sql) {
         uint64_t words[kOpening / 8] = {};
-        if (sql.size() >= kOpening)
-            std::memcpy(words, sql.data(), kOpening);
-        else
-            std::memcpy(words, sql.data(), sql.size());
-        const uint64_t mixed = words[0] * 0x9e3779b97f4a7c15 ^ words[1] * 0xc2b2ae3d27d4eb4f ^ words[2] * 0x165667b19e3779f9;
+        std::memcpy(words, sql.data(), std::min(sql.size(), kOpening));
+        const uint64_t mixed =
+            words[0] * 0x9e3779b97f4a7c15 ^ words[1] * 0xc2b2ae3d27d4eb4f ^ words[2] * 0x165667b19e3779f9;
         return (mixed >> 40) % kSlots;
     }
     struct Slot {

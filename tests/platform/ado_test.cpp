@@ -44,9 +44,10 @@ TEST(ConnectionTest, NamesAreEqualInEitherCaseOfTheirLetters) {
         bool same;
     };
     for (const auto& [a, b, same] : std::initializer_list<Case>{
-             {"", "", true}, {"id", "ID", true}, {"Cliente", "CLIENTE", true}, {"Tab_Status_ID", "TAB_STATUS_ID", true},
-             {"abcdefghi", "ABCDEFGHi", true}, {"Tab_Status_ID", "Tab_Status_IE", false}, {"abcdefghi", "bbcdefghi", false},
-             {"a@", "A`", false}, {"[x]", "{X}", false}, {"Pedido", "Pedido_", false}, {"ção", "ÇÃO", false}})
+             {"", "", true}, {"id", "ID", true}, {"Cliente", "CLIENTE", true},
+             {"Tab_Status_ID", "TAB_STATUS_ID", true}, {"abcdefghi", "ABCDEFGHi", true},
+             {"Tab_Status_ID", "Tab_Status_IE", false}, {"abcdefghi", "bbcdefghi", false}, {"a@", "A`", false},
+             {"[x]", "{X}", false}, {"Pedido", "Pedido_", false}, {"ção", "ÇÃO", false}})
         EXPECT_EQ(detail::same_name(a, b), same) << a << " / " << b;
 }
 
