@@ -468,18 +468,21 @@ std::size_t statement_literal(std::string_view sql, std::size_t at, Literal& lit
         return 0;
     const std::string_view text = sql.substr(at);
     if (text[0] == '\'') {
-        // A doubled quote stays inside the text. An unclosed text is no
-        // literal: the engine refuses it with its own error.
-        for (std::size_t i = 1; i < text.size(); ++i) {
-            if (text[i] != '\'')
-                continue;
-            if (i + 1 < text.size() && text[i + 1] == '\'') {
-                ++i;
-                continue;
-            }
-            return read_literal(text, literal);
+        // Read in one pass, a run up to each quote at a time: a doubled
+        // quote stands for one and stays inside the text. An unclosed text is
+        // no literal: the engine refuses it with its own error.
+        literal.kind = Literal::Kind::Text;
+        literal.text.clear();
+        for (std::size_t i = 1;;) {
+            const std::size_t quote = text.find('\'', i);
+            if (quote == std::string_view::npos)
+                return 0;
+            literal.text.append(text.data() + i, quote - i);
+            if (quote + 1 == text.size() || text[quote + 1] != '\'')
+                return quote + 1;
+            literal.text.push_back('\'');
+            i = quote + 2;
         }
-        return 0;
     }
     if (is_digit(text[0])) {
         // A whole number of up to 18 digits, the usual value, read at once.
@@ -812,7 +815,9 @@ bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStateme
             return false;
         if (length == 0 && sql[at] == '{')
             length = escape_literal(sql, at, literal);
-        if (length == 0 || sql.substr(at, length).find('\0') != std::string_view::npos)
+        // Only a text can hold a NUL, which the engine would end the statement at.
+        if (length == 0 ||
+            (literal.kind == Literal::Kind::Text && sql.substr(at, length).find('\0') != std::string_view::npos))
             return false;
         at += length;
         from = like.marks[k] + 1;
