@@ -22,29 +22,30 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-[[noreturn]] void refuse_argument(const std::string& procedure, const Parameter& parameter, const Literal& literal,
+[[noreturn]] void refuse_argument(const std::string& procedure, const Parameter& parameter, const Argument& argument,
                                   std::string_view expected) {
+    const std::string_view quote = argument.kind == Literal::Kind::Text ? "'" : "";
     raise_provider_error("Procedure " + procedure + ": parameter " + parameter.name + " expects " +
-                         std::string(expected) + ", not " +
-                         (literal.kind == Literal::Kind::Text ? "'" + literal.text + "'" : literal.text) + ".");
+                         std::string(expected) + ", not " + std::string(quote) + std::string(argument.text) +
+                         std::string(quote) + ".");
 }
 
-Value number_from(const std::string& procedure, const Parameter& parameter, const Literal& literal) {
+Value number_from(const std::string& procedure, const Parameter& parameter, const Argument& argument) {
     Value value;
-    switch (literal.kind) {
+    switch (argument.kind) {
     case Literal::Kind::Null:
         return value;
     case Literal::Kind::Integer:
         value.kind = Value::Kind::Integer;
-        value.integer = literal.integer;
+        value.integer = argument.integer;
         return value;
     case Literal::Kind::Real:
         value.kind = Value::Kind::Real;
-        value.real = literal.real;
+        value.real = argument.real;
         return value;
     case Literal::Kind::Text: {
         // A numeric text is taken as its number, as a server converts it.
-        const std::string_view text = trim(literal.text);
+        const std::string_view text = trim(argument.text);
         const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
         const char* last = text.data() + text.size();
         if (!text.empty()) {
@@ -57,32 +58,32 @@ Value number_from(const std::string& procedure, const Parameter& parameter, cons
                 return value;
             }
         }
-        refuse_argument(procedure, parameter, literal, "a number");
+        refuse_argument(procedure, parameter, argument, "a number");
     }
     }
     return value;
 }
 
-Value convert(const std::string& procedure, const Parameter& parameter, const Literal& literal) {
+Value convert(const std::string& procedure, const Parameter& parameter, const Argument& argument) {
     Value value;
-    if (literal.kind == Literal::Kind::Null)
+    if (argument.kind == Literal::Kind::Null)
         return value;
     switch (parameter.type) {
     case ParameterType::Integer: {
         // A whole number of 32 bits, converted as the component converts its
         // ids: halves round to the even neighbour, beyond the range is refused.
-        value = number_from(procedure, parameter, literal);
+        value = number_from(procedure, parameter, argument);
         const double number = value.kind == Value::Kind::Integer ? static_cast<double>(value.integer) : value.real;
         try {
             value.integer = automation::to_long(automation::Variant(number));
         } catch (const automation::AutomationError&) {
-            refuse_argument(procedure, parameter, literal, "a whole number of 32 bits");
+            refuse_argument(procedure, parameter, argument, "a whole number of 32 bits");
         }
         value.kind = Value::Kind::Integer;
         return value;
     }
     case ParameterType::Real:
-        value = number_from(procedure, parameter, literal);
+        value = number_from(procedure, parameter, argument);
         if (value.kind == Value::Kind::Integer) {
             value.kind = Value::Kind::Real;
             value.real = static_cast<double>(value.integer);
@@ -90,11 +91,11 @@ Value convert(const std::string& procedure, const Parameter& parameter, const Li
         return value;
     case ParameterType::Text:
         value.kind = Value::Kind::Text;
-        value.text = literal.text;
+        value.text = argument.text;
         return value;
     case ParameterType::Date: {
-        if (literal.kind != Literal::Kind::Text || !parse_julian_day(trim(literal.text), value.real))
-            refuse_argument(procedure, parameter, literal, "a date 'yyyy-mm-ddThh:mm:ss'");
+        if (argument.kind != Literal::Kind::Text || !parse_julian_day(trim(argument.text), value.real))
+            refuse_argument(procedure, parameter, argument, "a date 'yyyy-mm-ddThh:mm:ss'");
         value.kind = Value::Kind::Real;
         return value;
     }

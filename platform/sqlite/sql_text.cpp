@@ -445,18 +445,66 @@ std::size_t read_literal(std::string_view text, Literal& literal) {
     return i;
 }
 
-// A {ts '...'} or {d '...'} argument of a procedure call at the start of
-// text: a text holding the date as written, which a date parameter reads.
-// Its length, or 0 when there is none; a date that is not one raises.
-std::size_t date_argument(std::string_view text, Literal& literal) {
-    double julian = 0;
-    const std::size_t length = text.starts_with('{') ? date_escape(text, julian) : 0;
-    if (length == 0)
-        return 0;
-    const std::string_view escape = text.substr(0, length);
-    const std::size_t open = escape.find('\''), close = escape.rfind('\'');
-    literal.kind = Literal::Kind::Text;
-    literal.text = std::string(trim(escape.substr(open + 1, close - open - 1)));
+// One argument of a procedure call at the start of text: its length, or 0
+// when there is none. A {ts '...'} or {d '...'} is a text holding the date as
+// written, which a date parameter reads; a date that is not one raises. A
+// quoted text with doubled quotes is undone into unquoted, whose room then
+// holds every later one of the call without moving.
+std::size_t read_argument(std::string_view text, Argument& argument, std::string& unquoted) {
+    const char first = text[0];
+    if (first == '{') {
+        double julian = 0;
+        const std::size_t length = date_escape(text, julian);
+        if (length == 0)
+            return 0;
+        const std::string_view escape = text.substr(0, length);
+        const std::size_t open = escape.find('\''), close = escape.rfind('\'');
+        argument.kind = Literal::Kind::Text;
+        argument.text = trim(escape.substr(open + 1, close - open - 1));
+        return length;
+    }
+    if (first == '\'' || ((first == 'N' || first == 'n') && text.size() > 1 && text[1] == '\'')) {
+        argument.kind = Literal::Kind::Text;
+        const std::size_t start = first == '\'' ? 1 : 2;
+        std::size_t quote = text.find('\'', start);
+        if (quote != std::string_view::npos && (quote + 1 == text.size() || text[quote + 1] != '\'')) {
+            argument.text = text.substr(start, quote - start);  // the usual text, without a quote of its own
+            return quote + 1;
+        }
+        if (unquoted.empty())  // room on the heap, which a call moved elsewhere takes along
+            unquoted.reserve(std::max<std::size_t>(text.size(), 32));
+        const std::size_t from = unquoted.size();
+        for (std::size_t i = start;; i = quote + 2) {
+            quote = text.find('\'', i);
+            if (quote == std::string_view::npos)
+                raise_provider_error("Unclosed quotation mark in procedure call.");
+            unquoted.append(text.substr(i, quote - i));
+            if (quote + 1 == text.size() || text[quote + 1] != '\'') {
+                argument.text = std::string_view(unquoted).substr(from);
+                return quote + 1;
+            }
+            unquoted.push_back('\'');  // a doubled quote stands for one
+        }
+    }
+    // A whole number of up to 18 digits, the usual argument, read at once.
+    std::size_t i = first == '+' || first == '-' ? 1 : 0;
+    const std::size_t digits = i;
+    const std::size_t most = std::min(text.size(), digits + 18);
+    int64_t value = 0;
+    for (unsigned digit; i < most && (digit = static_cast<unsigned char>(text[i] - '0')) <= 9; ++i)
+        value = value * 10 + digit;
+    if (i > digits && (i == text.size() || (!is_name_char(text[i]) && text[i] != '.'))) {
+        argument.kind = Literal::Kind::Integer;
+        argument.integer = first == '-' ? -value : value;
+        argument.text = text.substr(0, i);
+        return i;
+    }
+    Literal literal;
+    const std::size_t length = read_literal(text, literal);
+    argument.kind = literal.kind;
+    argument.integer = literal.integer;
+    argument.real = literal.real;
+    argument.text = literal.kind == Literal::Kind::Null ? std::string_view{} : text.substr(0, length);
     return length;
 }
 
@@ -578,26 +626,40 @@ std::optional<ProcedureCall> parse_procedure_call(std::string_view sql) {
     return call;
 }
 
-bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
-    std::string_view rest = skip_blanks_and_comments(sql);
-    if (rest.empty() || (rest[0] | 0x20) != 'e')
-        return false;  // the usual text, told apart at its first letter
-    if (starts_with_word(rest, "EXEC"))
-        rest.remove_prefix(4);
-    else if (starts_with_word(rest, "EXECUTE"))
-        rest.remove_prefix(7);
-    else
-        return false;
+// Characters of a procedure's name as written.
+bool is_procedure_name_char(char c) { return is_name_char(c) || c == '.' || c == '#'; }
 
+bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
+    // The usual text, told apart at its first character.
+    if (sql.empty() || ((sql[0] | 0x20) != 'e' && !is_space(sql[0]) && sql[0] != '-' && sql[0] != '/'))
+        return false;
+    std::string_view rest;
+    const std::string_view head = call.head;
+    if (!head.empty() && sql.starts_with(head) &&
+        (is_space(head.back()) || sql.size() == head.size() || !is_procedure_name_char(sql[head.size()]))) {
+        rest = skip_spaces(sql.substr(head.size()));
+    } else {
+        rest = skip_blanks_and_comments(sql);
+        if (rest.empty() || (rest[0] | 0x20) != 'e')
+            return false;
+        if (starts_with_word(rest, "EXEC"))
+            rest.remove_prefix(4);
+        else if (starts_with_word(rest, "EXECUTE"))
+            rest.remove_prefix(7);
+        else
+            return false;
+        rest = skip_spaces(rest);
+        std::size_t length = 0;
+        while (length < rest.size() && is_procedure_name_char(rest[length]))
+            ++length;
+        if (length == 0)
+            raise_provider_error("A procedure call needs the name of the procedure.");
+        call.procedure.assign(rest.substr(0, length));
+        rest = skip_spaces(rest.substr(length));
+        call.head.assign(sql.substr(0, sql.size() - rest.size()));
+    }
     call.arguments.clear();
-    rest = skip_spaces(rest);
-    std::size_t length = 0;
-    while (length < rest.size() && (is_name_char(rest[length]) || rest[length] == '.' || rest[length] == '#'))
-        ++length;
-    if (length == 0)
-        raise_provider_error("A procedure call needs the name of the procedure.");
-    call.procedure.assign(rest.substr(0, length));
-    rest = skip_spaces(rest.substr(length));
+    call.unquoted.clear();
 
     auto finished = [](std::string_view text) {
         text = skip_spaces(text);
@@ -605,25 +667,24 @@ bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
             text = skip_spaces(text.substr(1));
         return text.empty();
     };
-    while (!finished(rest)) {
-        Literal& literal = call.arguments.emplace_back();
-        std::size_t used = date_argument(rest, literal);
-        if (used == 0)
-            used = read_literal(rest, literal);
+    if (finished(rest))
+        return true;
+    for (;;) {
+        const std::size_t used = read_argument(rest, call.arguments.emplace_back(), call.unquoted);
         if (used == 0)
             raise_provider_error("Procedure " + call.procedure + ": an argument must be a number, a quoted text, a "
                                  "date {ts '...'} or NULL, near '" + std::string(near(rest)) + "'.");
         rest = skip_spaces(rest.substr(used));
-        if (finished(rest))
-            break;
-        if (!rest.starts_with(','))
-            raise_provider_error("Procedure " + call.procedure + ": unexpected text near '" +
-                                 std::string(near(rest)) + "'.");
+        if (!rest.starts_with(',')) {
+            if (!finished(rest))
+                raise_provider_error("Procedure " + call.procedure + ": unexpected text near '" +
+                                     std::string(near(rest)) + "'.");
+            return true;
+        }
         rest = skip_spaces(rest.substr(1));
         if (finished(rest))
             raise_provider_error("Procedure " + call.procedure + ": an argument is missing after ','.");
     }
-    return true;
 }
 
 // ---- statements by shape ---------------------------------------------------

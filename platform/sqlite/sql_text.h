@@ -77,15 +77,31 @@ ShapeResult shape_text(std::string_view sql, ShapedStatement& shaped);
 // like itself: sql's values then replace its own.
 bool shape_like(std::string_view sql, const ShapedStatement& like, ShapedStatement& shaped);
 
+// A literal argument of a procedure call. Its text is a view into the text
+// of the call, or into the call's own room for a quoted text whose doubled
+// quotes were undone: it lives as long as both.
+struct Argument {
+    Literal::Kind kind = Literal::Kind::Null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string_view text;  // the text itself, or how a number was written
+};
+
 struct ProcedureCall {
     std::string procedure;
-    std::vector<Literal> arguments;
+    std::vector<Argument> arguments;
+    // Kept from one reading to the next. Calls repeat with other arguments:
+    // a text that starts with the head read last names the same procedure,
+    // and is read from its arguments on.
+    std::string head;      // "EXEC name   ", up to the first argument
+    std::string unquoted;  // the texts of arguments with doubled quotes
 };
 
 // "EXEC name arg, arg, ..." in any letter case (EXECUTE too); nullopt when the
 // text is not a procedure call. Arguments are numbers, 'quoted' texts with ''
 // for a quote, dates {ts '...'} or {d '...'} (given as the text inside the
-// quotes), and NULL; anything else raises a provider error.
+// quotes), and NULL; anything else raises a provider error. The texts of the
+// arguments are views into sql.
 std::optional<ProcedureCall> parse_procedure_call(std::string_view sql);
 // The same into a call of the caller's, whose buffers are reused; false when
 // the text is not a procedure call.

@@ -202,6 +202,8 @@ TEST_F(EngineTest, ProceduresBindByDeclaredTypeOrRefuse) {
         {"EXEC SP_NOTA   1, 'a, NULL, 1", "quotation"},
         {"EXEC SP_NOTA   1, a, NULL, 1", "near 'a, NULL, 1'"},
         {"EXEC SP_NENHUM   1", "Could not find stored procedure 'SP_NENHUM'."},
+        {"EXEC SP_NOTA", "@ID"},  // then a call that reads like it up to a longer name
+        {"EXEC SP_NOTAS 1", "Could not find stored procedure 'SP_NOTAS'."},
         {"CREATE PROCEDURE SP_NOTA (@A INTEGER) AS SELECT @A", "already"},
         {"CREATE PROCEDURE SP_X (@A INTEGER) AS SELECT @B", "@B"},
         {"CREATE PROCEDURE SP_Y (@A INTEGER) AS SELECT * FROM NOWHERE", "NOWHERE"},
