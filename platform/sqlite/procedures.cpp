@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/automation/variant.h"
 
@@ -70,6 +71,11 @@ Value convert(const std::string& procedure, const Parameter& parameter, const Ar
         return value;
     switch (parameter.type) {
     case ParameterType::Integer: {
+        if (argument.kind == Literal::Kind::Integer && argument.integer >= INT32_MIN && argument.integer <= INT32_MAX) {
+            value.kind = Value::Kind::Integer;  // the usual argument, already what the conversion gives
+            value.integer = argument.integer;
+            return value;
+        }
         // A whole number of 32 bits, converted as the component converts its
         // ids: halves round to the even neighbour, beyond the range is refused.
         value = number_from(procedure, parameter, argument);
@@ -173,6 +179,16 @@ ProcedureCatalog::Procedure& ProcedureCatalog::known_as(const std::string& name,
     return procedure;
 }
 
+ProcedureCatalog::Procedure& ProcedureCatalog::find_last(const std::string& name) {
+    if (!last_ || name != last_name_) {
+        last_ = nullptr;  // until the name is found
+        Procedure& procedure = find(name);
+        last_name_ = name;
+        last_ = &procedure;
+    }
+    return *last_;
+}
+
 ProcedureCatalog::Procedure& ProcedureCatalog::find(const std::string& name) {
     if (const auto known = by_written_name_.find(name); known != by_written_name_.end())
         return *known->second;
@@ -217,8 +233,14 @@ void ProcedureCatalog::roll_back(bool outermost) {
     }
 }
 
+void ProcedureCatalog::bind_arguments(BodyStatement& entry) {
+    sqlite3_stmt* statement = entry.statement.get();
+    for (std::size_t position = 1; position < entry.parameter_of.size(); ++position)
+        bind(db_, statement, static_cast<int>(position), values_[entry.parameter_of[position]]);
+}
+
 void ProcedureCatalog::call(const ProcedureCall& call, ado::ResultSet& answer) {
-    Procedure& procedure = find(call.procedure);
+    Procedure& procedure = find_last(call.procedure);
     const auto& parameters = procedure.parameters;
     if (call.arguments.size() > parameters.size())
         raise_provider_error("Procedure " + procedure.name + " has too many arguments specified: it expects " +
@@ -226,16 +248,24 @@ void ProcedureCatalog::call(const ProcedureCall& call, ado::ResultSet& answer) {
     if (call.arguments.size() < parameters.size())
         raise_provider_error("Procedure " + procedure.name + " expects parameter " +
                              parameters[call.arguments.size()].name + ", which was not supplied.");
-    std::vector<Value>& values = values_;
-    values.clear();
+    values_.resize(parameters.size());
     for (std::size_t i = 0; i < parameters.size(); ++i)
-        values.push_back(convert(procedure.name, parameters[i], call.arguments[i]));
+        values_[i] = convert(procedure.name, parameters[i], call.arguments[i]);
+
+    // A single statement is atomic on its own, and answers straight into
+    // answer, whose room and column names are then those of its last run.
+    if (procedure.body.size() == 1) {
+        BodyStatement& entry = procedure.body.front();
+        bind_arguments(entry);
+        run(db_, entry.statement.get(), &entry.columns, answer);
+        return;
+    }
 
     // A body of several statements runs in one transaction (a savepoint
     // inside the caller's own). One that writes takes the write lock at once,
     // so that sessions running procedures wait for each other instead of
     // deadlocking; one that only reads sees one state of the database
-    // throughout. A single statement is atomic on its own.
+    // throughout.
     const bool transaction = procedure.body.size() > 1;
     const bool outermost = sqlite3_get_autocommit(db_) != 0;
     if (transaction) {
@@ -258,19 +288,14 @@ void ProcedureCatalog::call(const ProcedureCall& call, ado::ResultSet& answer) {
     answer.values.clear();
     try {
         for (auto& entry : procedure.body) {
-            sqlite3_stmt* statement = entry.statement.get();
-            for (std::size_t position = 1; position < entry.parameter_of.size(); ++position)
-                bind(db_, statement, static_cast<int>(position), values[entry.parameter_of[position]]);
-            run(db_, statement, &entry.columns, result_);
-            sqlite3_clear_bindings(statement);
+            bind_arguments(entry);
+            run(db_, entry.statement.get(), &entry.columns, result_);
             if (result_.has_result)
                 std::swap(answer, result_);
         }
         if (transaction)
             run(db_, outermost ? control(commit_, "COMMIT") : control(release_, "RELEASE zolt_procedure"));
     } catch (...) {
-        for (auto& entry : procedure.body)
-            sqlite3_clear_bindings(entry.statement.get());
         if (transaction)
             roll_back(outermost);
         throw;

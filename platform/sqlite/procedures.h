@@ -19,6 +19,9 @@ public:
     void create(const ProcedureDefinition& definition);
     // Runs the procedure in one transaction (a savepoint when one is already
     // open); the answer is the result set of its last statement with columns.
+    // The arguments stay bound to the body's statements after the call: each
+    // call binds every parameter afresh before anything runs, and nothing
+    // reads them in between.
     void call(const ProcedureCall& call, ado::ResultSet& answer);
 
 private:
@@ -36,6 +39,9 @@ private:
 
     Procedure compile(const std::string& name, const std::string& parameters, const std::string& body) const;
     Procedure& find(const std::string& name);
+    // The same, for the name of the last call first: calls repeat.
+    Procedure& find_last(const std::string& name);
+    void bind_arguments(BodyStatement& entry);
     Procedure& known_as(const std::string& name, Procedure& procedure);
     sqlite3_stmt* control(StatementPtr& slot, const char* sql);
     void roll_back(bool outermost);
@@ -46,6 +52,8 @@ private:
     // are found again without writing the name in upper case.
     static constexpr std::size_t kWrittenNames = 64;
     std::unordered_map<std::string, Procedure*> by_written_name_;
+    Procedure* last_ = nullptr;  // called last, as last_name_
+    std::string last_name_;
     std::vector<Value> values_;  // the arguments of the call running
     ado::ResultSet result_;      // the result of the body statement running
     StatementPtr begin_immediate_, begin_, commit_, rollback_, savepoint_, release_, rollback_to_;
