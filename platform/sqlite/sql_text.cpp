@@ -635,7 +635,7 @@ bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
         return false;
     std::string_view rest;
     const std::string_view head = call.head;
-    if (!head.empty() && sql.starts_with(head) &&
+    if (!head.empty() && sql[0] == head[0] && sql.starts_with(head) &&
         (is_space(head.back()) || sql.size() == head.size() || !is_procedure_name_char(sql[head.size()]))) {
         rest = skip_spaces(sql.substr(head.size()));
     } else {
