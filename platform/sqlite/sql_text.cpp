@@ -639,7 +639,9 @@ bool parse_procedure_call(std::string_view sql, ProcedureCall& call) {
         (is_space(head.back()) || sql.size() == head.size() || !is_procedure_name_char(sql[head.size()]))) {
         rest = skip_spaces(sql.substr(head.size()));
     } else {
-        rest = skip_blanks_and_comments(sql);
+        rest = skip_spaces(sql);
+        if (!rest.empty() && (rest[0] == '-' || rest[0] == '/'))
+            rest = skip_blanks_and_comments(rest);
         if (rest.empty() || (rest[0] | 0x20) != 'e')
             return false;
         if (starts_with_word(rest, "EXEC"))
