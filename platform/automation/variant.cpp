@@ -46,27 +46,94 @@ const Variant& checked_item(const Array& array, int32_t index) {
 Variant& Array::at(int32_t index) { return const_cast<Variant&>(checked_item(*this, index)); }
 const Variant& Array::at(int32_t index) const { return checked_item(*this, index); }
 
-VarType Variant::type() const {
-    static constexpr VarType kTypes[] = {VarType::Empty, VarType::Null, VarType::I2,   VarType::I4,
-                                         VarType::I8,    VarType::R8,   VarType::Bool, VarType::Date,
-                                         VarType::BStr,  VarType::Dispatch, VarType::Array};
-    return kTypes[data_.index()];
+Variant::Variant(Array v) : tag_(Tag::Array) { new (&array_) std::shared_ptr<Array>(std::make_shared<Array>(std::move(v))); }
+
+void Variant::construct_from(const Variant& other) {
+    switch (other.tag_) {
+    case Tag::Text:
+        new (&text_) std::string(other.text_);
+        break;
+    case Tag::Object:
+        new (&object_) ObjectPtr(other.object_);
+        break;
+    case Tag::Array:
+        new (&array_) std::shared_ptr<Array>(other.array_);
+        break;
+    default:
+        copy_plain(other);
+    }
+}
+
+void Variant::construct_from(Variant&& other) noexcept {
+    switch (other.tag_) {
+    case Tag::Text:
+        new (&text_) std::string(std::move(other.text_));
+        break;
+    case Tag::Object:
+        new (&object_) ObjectPtr(std::move(other.object_));
+        break;
+    case Tag::Array:
+        new (&array_) std::shared_ptr<Array>(std::move(other.array_));
+        break;
+    default:
+        copy_plain(other);
+    }
+}
+
+void Variant::destroy() noexcept {
+    switch (tag_) {
+    case Tag::Text:
+        text_.~basic_string();
+        break;
+    case Tag::Object:
+        object_.~ObjectPtr();
+        break;
+    case Tag::Array:
+        array_.~shared_ptr();
+        break;
+    default:
+        break;
+    }
 }
 
 Array& Variant::array_mut() {
-    auto& shared = std::get<std::shared_ptr<Array>>(data_);
+    auto& shared = const_cast<std::shared_ptr<Array>&>(expect(Tag::Array).array_);
     if (shared.use_count() > 1)
         shared = std::make_shared<Array>(*shared);
     return *shared;
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-    if (a.is_array() && b.is_array()) {
-        const Array& x = a.array();
-        const Array& y = b.array();
+    if (a.tag_ != b.tag_)
+        return false;
+    using Tag = Variant::Tag;
+    switch (a.tag_) {
+    case Tag::Empty:
+    case Tag::Null:
+        return true;
+    case Tag::I2:
+        return a.i2_ == b.i2_;
+    case Tag::I4:
+        return a.i4_ == b.i4_;
+    case Tag::I8:
+        return a.i8_ == b.i8_;
+    case Tag::R8:
+        return a.r8_ == b.r8_;
+    case Tag::Bool:
+        return a.bool_ == b.bool_;
+    case Tag::Date:
+        return a.date_ == b.date_;
+    case Tag::Text:
+        return a.text_ == b.text_;
+    case Tag::Object:
+        return a.object_ == b.object_;
+    case Tag::Array: {
+        const Array& x = *a.array_;
+        const Array& y = *b.array_;
         return x.lower_bound == y.lower_bound && x.items == y.items;
     }
-    return a.data_ == b.data_;
+    }
+    return false;
 }
 
 namespace {

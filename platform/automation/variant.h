@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -86,63 +87,137 @@ struct Array {
     const Variant& at(int32_t index) const;
 };
 
-struct NullValue {
-    friend bool operator==(NullValue, NullValue) = default;
-};
-
 class Variant {
 public:
-    Variant() = default;  // Empty
-    static Variant null() { return Variant(Storage{NullValue{}}); }
+    Variant() noexcept : tag_(Tag::Empty), i8_(0) {}
+    static Variant null() noexcept {
+        Variant v;
+        v.tag_ = Tag::Null;
+        return v;
+    }
 
-    Variant(int16_t v) : data_(v) {}
-    Variant(int32_t v) : data_(v) {}
-    Variant(int64_t v) : data_(v) {}
-    Variant(double v) : data_(v) {}
-    Variant(bool v) : data_(v) {}
-    Variant(Date v) : data_(v) {}
-    Variant(std::string v) : data_(std::move(v)) {}
-    Variant(std::string_view v) : data_(std::string(v)) {}
-    Variant(const char* v) : data_(std::string(v)) {}
-    Variant(ObjectPtr v) : data_(std::move(v)) {}
-    Variant(Array v) : data_(std::make_shared<Array>(std::move(v))) {}
+    Variant(int16_t v) noexcept : tag_(Tag::I2), i8_(0) { i2_ = v; }
+    Variant(int32_t v) noexcept : tag_(Tag::I4), i8_(0) { i4_ = v; }
+    Variant(int64_t v) noexcept : tag_(Tag::I8), i8_(v) {}
+    Variant(double v) noexcept : tag_(Tag::R8), i8_(0) { r8_ = v; }
+    Variant(bool v) noexcept : tag_(Tag::Bool), i8_(0) { bool_ = v; }
+    Variant(Date v) noexcept : tag_(Tag::Date), i8_(0) { date_ = v; }
+    Variant(std::string v) : tag_(Tag::Text) { new (&text_) std::string(std::move(v)); }
+    Variant(std::string_view v) : Variant(std::string(v)) {}
+    Variant(const char* v) : Variant(std::string(v)) {}
+    Variant(ObjectPtr v) : tag_(Tag::Object) { new (&object_) ObjectPtr(std::move(v)); }
+    Variant(Array v);
+
+    // Values of the plain kinds are copied as they are; a text, an object
+    // or an array as its own kind copies it.
+    Variant(const Variant& other) : tag_(other.tag_) {
+        if (other.plain())
+            copy_plain(other);
+        else
+            construct_from(other);
+    }
+    Variant(Variant&& other) noexcept : tag_(other.tag_) {
+        if (other.plain())
+            copy_plain(other);
+        else
+            construct_from(std::move(other));
+    }
+    Variant& operator=(const Variant& other) {
+        if (plain() && other.plain()) {
+            tag_ = other.tag_;
+            copy_plain(other);
+        } else if (this != &other) {
+            Variant copy(other);  // made first: a failing copy leaves this as it was
+            *this = std::move(copy);
+        }
+        return *this;
+    }
+    Variant& operator=(Variant&& other) noexcept {
+        if (this == &other)
+            return *this;
+        if (!plain())
+            destroy();
+        tag_ = other.tag_;
+        if (other.plain())
+            copy_plain(other);
+        else
+            construct_from(std::move(other));
+        return *this;
+    }
+    ~Variant() {
+        if (!plain())
+            destroy();
+    }
 
     // Shorthands that say which integer width is meant.
     static Variant integer(int16_t v) { return Variant(v); }  // Integer (I2)
     static Variant long_(int32_t v) { return Variant(v); }    // Long (I4)
 
-    VarType type() const;
-    bool is_empty() const { return data_.index() == 0; }
-    bool is_null() const { return data_.index() == 1; }
-    bool is_object() const { return std::holds_alternative<ObjectPtr>(data_); }
-    bool is_array() const { return std::holds_alternative<std::shared_ptr<Array>>(data_); }
-    bool is_text() const { return std::holds_alternative<std::string>(data_); }
+    VarType type() const noexcept {
+        static constexpr VarType kTypes[] = {VarType::Empty, VarType::Null, VarType::I2,   VarType::I4,
+                                             VarType::I8,    VarType::R8,   VarType::Bool, VarType::Date,
+                                             VarType::BStr,  VarType::Dispatch, VarType::Array};
+        return kTypes[static_cast<int>(tag_)];
+    }
+    bool is_empty() const noexcept { return tag_ == Tag::Empty; }
+    bool is_null() const noexcept { return tag_ == Tag::Null; }
+    bool is_object() const noexcept { return tag_ == Tag::Object; }
+    bool is_array() const noexcept { return tag_ == Tag::Array; }
+    bool is_text() const noexcept { return tag_ == Tag::Text; }
 
-    // Raw accessors; each requires the matching type().
-    int16_t i2() const { return std::get<int16_t>(data_); }
-    int32_t i4() const { return std::get<int32_t>(data_); }
-    int64_t i8() const { return std::get<int64_t>(data_); }
-    double r8() const { return std::get<double>(data_); }
-    bool boolean() const { return std::get<bool>(data_); }
-    Date date() const { return std::get<Date>(data_); }
-    const std::string& text() const& { return std::get<std::string>(data_); }
+    // Raw accessors; each requires the matching type() and raises
+    // std::bad_variant_access otherwise.
+    int16_t i2() const { return expect(Tag::I2).i2_; }
+    int32_t i4() const { return expect(Tag::I4).i4_; }
+    int64_t i8() const { return expect(Tag::I8).i8_; }
+    double r8() const { return expect(Tag::R8).r8_; }
+    bool boolean() const { return expect(Tag::Bool).bool_; }
+    Date date() const { return expect(Tag::Date).date_; }
+    const std::string& text() const& { return expect(Tag::Text).text_; }
     // The text of a Variant about to go: moved out rather than copied.
-    std::string text() && { return std::get<std::string>(std::move(data_)); }
-    const ObjectPtr& object() const { return std::get<ObjectPtr>(data_); }
+    std::string text() && { return std::move(const_cast<Variant&>(expect(Tag::Text)).text_); }
+    const ObjectPtr& object() const { return expect(Tag::Object).object_; }
     // Arrays are values: copying a Variant copies its array on the next write.
-    const Array& array() const { return *std::get<std::shared_ptr<Array>>(data_); }
+    const Array& array() const { return *expect(Tag::Array).array_; }
     Array& array_mut();
 
-    void clear() { data_ = std::monostate{}; }
+    void clear() noexcept {
+        if (!plain())
+            destroy();
+        tag_ = Tag::Empty;
+    }
 
     // Exact identity of type and value (not Basic equality); for tests.
     friend bool operator==(const Variant& a, const Variant& b);
 
 private:
-    using Storage = std::variant<std::monostate, NullValue, int16_t, int32_t, int64_t, double, bool, Date,
-                                 std::string, ObjectPtr, std::shared_ptr<Array>>;
-    explicit Variant(Storage s) : data_(std::move(s)) {}
-    Storage data_;
+    // In the order of VarType's table in type().
+    enum class Tag : uint8_t { Empty, Null, I2, I4, I8, R8, Bool, Date, Text, Object, Array };
+
+    // Every kind before Text is a plain value of at most eight bytes.
+    bool plain() const noexcept { return tag_ < Tag::Text; }
+    void copy_plain(const Variant& other) noexcept { std::memcpy(&i8_, &other.i8_, sizeof i8_); }
+    const Variant& expect(Tag tag) const {
+        if (tag_ != tag)
+            throw std::bad_variant_access();
+        return *this;
+    }
+    void construct_from(const Variant& other);
+    void construct_from(Variant&& other) noexcept;
+    void destroy() noexcept;
+
+    Tag tag_;
+    union {
+        int16_t i2_;
+        int32_t i4_;
+        int64_t i8_;  // spans every plain value: copied for any of them
+        double r8_;
+        bool bool_;
+        Date date_;
+        std::string text_;
+        ObjectPtr object_;
+        std::shared_ptr<Array> array_;
+    };
 };
 
 // Defined once Variant is complete, as every compiler needs for its vector.
