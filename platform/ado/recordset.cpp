@@ -44,7 +44,9 @@ struct RecordsetData {
         // Names come in the order they came before: the one after the last
         // found is tried first.
         for (std::size_t k = 0; k < asked_count; ++k) {
-            const std::size_t at = (next_asked + k) % asked_count;
+            std::size_t at = next_asked + k;  // below twice the count: no division needed
+            if (at >= asked_count)
+                at -= asked_count;
             const Asked& known = asked[at];
             if (detail::same_text({known.name.data(), known.size}, name)) {
                 next_asked = at + 1;

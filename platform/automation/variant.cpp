@@ -143,16 +143,20 @@ namespace {
 // holding an object); the chain is bounded so that an object answering
 // itself cannot loop.
 Variant default_of(const Variant& object) {
+    if (!object.is_object())
+        return Variant();
+    if (!object.object())
+        throw AutomationError::object_not_set();
+    // The usual object (a field, a connection) answers a plain value at once.
+    Variant current = object.object()->default_value();
     constexpr int kMaxDepth = 16;
-    Variant current;
-    const Variant* at = &object;
-    for (int depth = 0; at->is_object(); ++depth) {
-        if (!at->object())
+    for (int depth = 1; current.is_object(); ++depth) {
+        if (!current.object())
             throw AutomationError::object_not_set();
         if (depth == kMaxDepth)
             throw AutomationError::type_mismatch();
-        current = at->object()->default_value();
-        at = &current;
+        Variant next = current.object()->default_value();
+        current = std::move(next);
     }
     return current;
 }
