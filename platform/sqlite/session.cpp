@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/ado/detail.h"
 #include "platform/sqlite/engine.h"
 #include "platform/sqlite/procedures.h"
 #include "platform/sqlite/sql_text.h"
@@ -525,7 +526,7 @@ public:
     // transaction left open.
     bool reusable() const { return identity_ && sqlite3_get_autocommit(db_) != 0; }
     // ... on a path that names the very file it was opened on.
-    bool reusable_for(const std::optional<FileIdentity>& identity) const { return reusable() && identity_ == identity; }
+    bool reusable_for(const FileIdentity& identity) const { return reusable() && identity_ == identity; }
 
 private:
     // A single statement whose text has run before is kept for its next use;
@@ -615,38 +616,37 @@ public:
         idle_.clear();
     }
 
+    // An idle engine on the file the path names, now counted as in use by
+    // the session that takes it; null when there is none. Separate
+    // connections take one per statement, so while a session has the file
+    // open this is one pass under the lock, with no look-up of the path.
     std::unique_ptr<Engine> take(const std::string& data_source, bool create) {
-        std::optional<FileIdentity> identity = create ? std::nullopt : in_use(data_source);
-        if (!identity)
-            identity = identity_of(data_source);
-        if (!identity)
-            return nullptr;
-        std::unique_ptr<Engine> found;
-        std::list<std::unique_ptr<Engine>> stale;
-        {
+        std::vector<std::unique_ptr<Engine>> stale;  // closed after the lock is left
+        if (!create) {
             std::lock_guard lock(mutex_);
-            for (auto it = idle_.begin(); it != idle_.end() && !found;) {
-                auto current = it++;
-                if ((*current)->data_source() != data_source)
-                    continue;
-                if ((*current)->reusable_for(identity))
-                    found = std::move(*current);
-                else
-                    stale.push_back(std::move(*current));
-                idle_.erase(current);
+            if (const auto use = in_use_.find(data_source); use != in_use_.end()) {
+                std::unique_ptr<Engine> found = take_locked(data_source, use->second.identity, stale);
+                if (found)
+                    ++use->second.sessions;
+                return found;
             }
         }
-        return found;  // stale ones close here, outside the lock
+        const std::optional<FileIdentity> identity = identity_of(data_source);
+        if (!identity)
+            return nullptr;
+        std::lock_guard lock(mutex_);
+        std::unique_ptr<Engine> found = take_locked(data_source, *identity, stale);
+        if (found)
+            count_in_use(*found);
+        return found;
     }
 
-    // An engine a session now uses, taken or new.
+    // A new engine a session now uses.
     void opened(const Engine& engine) {
         if (!engine.identity())
             return;
         std::lock_guard lock(mutex_);
-        InUse& use = in_use_[engine.data_source()];
-        use.identity = *engine.identity();
-        ++use.sessions;
+        count_in_use(engine);
     }
 
     // An engine whose session closed. Whether the path still names its file
@@ -654,17 +654,17 @@ public:
     void give(std::unique_ptr<Engine> engine) {
         if (!engine->identity())
             return;
-        std::unique_ptr<Engine> oldest;
+        std::unique_ptr<Engine> oldest;  // closed after the lock is left
         std::lock_guard lock(mutex_);
         if (const auto use = in_use_.find(engine->data_source()); use != in_use_.end() && --use->second.sessions == 0)
             in_use_.erase(use);
         if (closed_ || !engine->reusable())
             return;
-        idle_.push_front(std::move(engine));
-        if (idle_.size() > kCapacity) {
-            oldest = std::move(idle_.back());
-            idle_.pop_back();
+        if (idle_.size() == kCapacity) {
+            oldest = std::move(idle_.front());
+            idle_.erase(idle_.begin());
         }
+        idle_.push_back(std::move(engine));
     }
 
 private:
@@ -673,17 +673,33 @@ private:
         std::size_t sessions = 0;
     };
 
-    // The file of a path some session has open.
-    std::optional<FileIdentity> in_use(const std::string& data_source) {
-        std::lock_guard lock(mutex_);
-        const auto use = in_use_.find(data_source);
-        return use == in_use_.end() ? std::nullopt : std::optional(use->second.identity);
+    // The most recently used idle engine of the path that may serve a session
+    // on the file `identity`; those of the path that may not go to `stale`.
+    std::unique_ptr<Engine> take_locked(const std::string& data_source, const FileIdentity& identity,
+                                        std::vector<std::unique_ptr<Engine>>& stale) {
+        std::unique_ptr<Engine> found;
+        for (std::size_t i = idle_.size(); i-- > 0 && !found;) {
+            if (idle_[i]->data_source() != data_source)
+                continue;
+            if (idle_[i]->reusable_for(identity))
+                found = std::move(idle_[i]);
+            else
+                stale.push_back(std::move(idle_[i]));
+            idle_.erase(idle_.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        return found;
+    }
+
+    void count_in_use(const Engine& engine) {
+        InUse& use = in_use_[engine.data_source()];
+        use.identity = *engine.identity();
+        ++use.sessions;
     }
 
     static constexpr std::size_t kCapacity = 8;
     std::mutex mutex_;
     bool closed_ = false;
-    std::list<std::unique_ptr<Engine>> idle_;  // most recently used first
+    std::vector<std::unique_ptr<Engine>> idle_;  // the most recently used last
     std::unordered_map<std::string, InUse> in_use_;
 };
 
@@ -712,7 +728,14 @@ private:
 // The provider is there as soon as the platform library is loaded.
 [[maybe_unused]] const bool registered = [] {
     ado::register_provider(kProviderName, [](const ado::ConnectionString& connection) {
-        return open_database(connection.get("Data Source"), false);
+        // The last Data Source wins; read where it lies, since separate
+        // connections are opened once a statement.
+        static const std::string none;
+        const auto& pairs = connection.pairs();
+        for (auto pair = pairs.rbegin(); pair != pairs.rend(); ++pair)
+            if (ado::detail::same_name(pair->first, "Data Source"))
+                return open_database(pair->second, false);
+        return open_database(none, false);
     });
     return true;
 }();
@@ -721,9 +744,10 @@ private:
 
 std::unique_ptr<ado::Session> open_database(const std::string& data_source, bool create) {
     auto engine = idle_engines().take(data_source, create);
-    if (!engine)
+    if (!engine) {
         engine = std::make_unique<Engine>(data_source, create);
-    idle_engines().opened(*engine);
+        idle_engines().opened(*engine);
+    }
     return std::make_unique<Session>(std::move(engine));
 }
 
