@@ -1,7 +1,26 @@
+#include <charconv>
+
+#include "platform/per_thread.h"
 #include "services/implementations.h"
 #include "services/values.h"
 
 namespace zolt::services {
+
+namespace {
+
+// The room a thread writes its operation records in, kept from one to the next.
+struct RecordText {
+    std::string statement;
+};
+
+// Appends a whole number in decimal, without a text of its own.
+void append_number(std::string& text, int32_t value) {
+    char digits[12];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    text.append(digits, written.ptr);
+}
+
+}  // namespace
 
 bool KeyGeneratorService::NextKey(std::string kind, int32_t user_id, int16_t one, std::string system,
                                   std::string flag, Variant& connection, std::string connection_text,
@@ -9,12 +28,17 @@ bool KeyGeneratorService::NextKey(std::string kind, int32_t user_id, int16_t one
     try {
         // One statement, so that the counter is read and raised atomically
         // even when several connections draw keys at once.
+        constexpr std::string_view kStart =
+            "UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1 WHERE NOME_COLUNA = ";
+        constexpr std::string_view kEnd = " RETURNING ULTIMO_VALOR";
+        std::string statement;
+        statement.reserve(kStart.size() + column.size() + 2 + kEnd.size());
+        statement.append(kStart).append(quoted(column)).append(kEnd);
         auto keys = std::make_shared<ado::Connection>(connection_text);
-        const ado::ResultSet answer = keys->session().execute(
-            "UPDATE Infra_Chave SET ULTIMO_VALOR = ULTIMO_VALOR + 1 WHERE NOME_COLUNA = " + quoted(column) +
-            " RETURNING ULTIMO_VALOR");
+        ado::ResultSet answer;
+        keys->session().execute(statement, answer);
         keys->close();
-        connection = Variant(automation::ObjectPtr(keys));
+        connection = Variant(automation::ObjectPtr(std::move(keys)));
         if (answer.row_count() > 0) {
             key = automation::to_long(answer.at(0, 0));
             return true;
@@ -30,13 +54,18 @@ bool KeyGeneratorService::RecordOperation(std::string& kind, int32_t& entity, in
                                           int32_t& key, int32_t& unused, std::string& message,
                                           std::string& connection_text) {
     try {
-        std::string statement;
-        statement.reserve(160);
+        RecordText* room = PerThread<RecordText>::get();
+        std::string own;
+        std::string& statement = room ? room->statement : own;
         statement = "INSERT INTO Infra_Operacao (ENTIDADE_ID, OPERACAO, USUARIO_ID, CHAVE, DATA_HORA) VALUES (";
-        for (const int32_t value : {entity, operation, user_id, key})
-            statement.append(std::to_string(value)).append(", ");
+        for (const int32_t value : {entity, operation, user_id, key}) {
+            append_number(statement, value);
+            statement.append(", ");
+        }
         statement += "getdate())";
-        ado::Connection(connection_text).session().execute(statement);
+        ado::Connection operations(connection_text);
+        ado::ResultSet answer;
+        operations.session().execute(statement, answer);
         return true;
     } catch (const automation::AutomationError&) {
         message = "Não foi possível registrar a operação.";
