@@ -5,8 +5,8 @@ namespace zolt::services {
 
 Variant LiteralWriterService::WriteDate(Variant value, std::string& op) {
     std::optional<std::string> literal;
-    if (const auto date = date_of(value))
-        literal = timestamp_text(*date, "{ts '", ' ', "'}");  // digits and separators: no quote to double
+    if (const auto parts = date_parts_of(value))
+        literal = timestamp_text(*parts, "{ts '", ' ', "'}");  // digits and separators: no quote to double
     return Variant(comparison(op, std::move(literal)));
 }
 

@@ -12,8 +12,8 @@ Variant SqlFormatterService::NumberValue(Variant value) {
 }
 
 Variant SqlFormatterService::SqlDate(Variant value) {
-    const auto date = date_of(value);
-    return Variant(date ? timestamp_text(*date, "'", 'T', "'") : "NULL");
+    const auto parts = date_parts_of(value);
+    return Variant(parts ? timestamp_text(*parts, "'", 'T', "'") : "NULL");
 }
 
 Variant SqlFormatterService::TextValue(Variant value) {

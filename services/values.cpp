@@ -46,22 +46,24 @@ std::optional<std::string> number_literal(const Variant& value) {
     return automation::to_text(*number);
 }
 
-std::optional<automation::Date> date_of(const Variant& value) {
+std::optional<automation::DateParts> date_parts_of(const Variant& value) {
     Variant holder;
     const Variant& plain = automation::plain_value(value, holder);
     if (is_missing(plain))
         return std::nullopt;
     if (plain.type() == VarType::Date)
-        return plain.date();
-    automation::Date date;
-    if (!plain.is_text() || !automation::parse_date(plain.text(), date))
+        return automation::split_date(plain.date());
+    // A date text is written as read, without making its date and splitting
+    // it again.
+    automation::DateParts parts;
+    if (!plain.is_text() || !automation::parse_date_parts(plain.text(), parts))
         throw AutomationError::type_mismatch();
-    return date;
+    return parts;
 }
 
-std::string timestamp_text(automation::Date date, std::string_view opening, char separator,
+std::string timestamp_text(const automation::DateParts& parts, std::string_view opening, char separator,
                            std::string_view closing) {
-    const automation::DateParts parts = automation::split_date(date);  // a year of four digits
+    // A year of four digits: dates hold the years 100 to 9999.
     std::string text(opening.size() + 19 + closing.size(), ' ');
     char* at = std::copy(opening.begin(), opening.end(), text.data());
     auto put = [&](int n, char after) {

@@ -24,13 +24,13 @@ std::optional<Variant> number_of(const Variant& plain);
 // anything else that is not a number raises type mismatch.
 std::optional<std::string> number_literal(const Variant& value);
 
-// The date a value stands for (a Date or a date text), none when it is
-// missing; anything else raises type mismatch.
-std::optional<automation::Date> date_of(const Variant& value);
+// The parts of the date a value stands for (a Date or a date text), none
+// when it is missing; anything else raises type mismatch.
+std::optional<automation::DateParts> date_parts_of(const Variant& value);
 
 // A date and time as a literal writes it: opening, "yyyy-mm-dd", separator,
 // "hh:mm:ss", closing.
-std::string timestamp_text(automation::Date date, std::string_view opening, char separator,
+std::string timestamp_text(const automation::DateParts& parts, std::string_view opening, char separator,
                            std::string_view closing);
 
 // A text in single quotes with every quote doubled.

@@ -314,6 +314,15 @@ bool parse_date(std::string_view text, Date& out) {
     return true;
 }
 
+bool parse_date_parts(std::string_view text, DateParts& out) {
+    CivilDate date{};
+    TimeOfDay time;
+    if (!read_date(text, date, time))
+        return false;
+    out = {date.year, date.month, date.day, time.hour, time.minute, time.second};
+    return true;
+}
+
 bool is_date(const Variant& v) {
     try {
         Variant holder;

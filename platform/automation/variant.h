@@ -296,6 +296,9 @@ struct DateParts {
     int year, month, day, hour, minute, second;
 };
 DateParts split_date(Date d);
+// The parts of a date text as written, which are those of the date it reads
+// as; false when it is not one.
+bool parse_date_parts(std::string_view text, DateParts& out);
 // Current local date and time of this machine.
 Date now();
 
