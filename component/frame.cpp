@@ -42,7 +42,8 @@ using LiteralWrite = Variant (outside::LiteralWriter::*)(Variant, std::string&);
 
 std::string bare_literal(LiteralWrite write, const Variant& value) {
     std::string no_operator;
-    return text((outside::writer().*write)(value, no_operator));
+    Variant literal = (outside::writer().*write)(value, no_operator);
+    return literal.is_text() ? std::move(literal).text() : text(literal);
 }
 
 }  // namespace
@@ -131,10 +132,25 @@ std::optional<ado::Recordset> open_statement(Style style, const std::string& sta
     return recordset;
 }
 
+namespace {
+
+// The connection text of the last emulated write on this thread, as the text
+// Variant a recordset opens its own connection from: a thread writes to one
+// database call after call, so the text is rarely made again.
+struct WriteConnection {
+    Variant text;
+};
+
+}  // namespace
+
 void run_emulated_write(const std::string& statement, const std::string& connection_text) {
+    WriteConnection* kept = PerThread<WriteConnection>::get();
+    const Variant made = kept ? Variant() : Variant(connection_text);
+    if (kept && (!kept->text.is_text() || kept->text.text() != connection_text))
+        kept->text = Variant(connection_text);
     ado::Recordset recordset;
     recordset.set_cursor_location(ado::kAdUseClient);
-    recordset.open(statement, Variant(connection_text), -1, -1, -1);
+    recordset.open(statement, kept ? kept->text : made, -1, -1, -1);
     if (recordset.state() != 0 && !recordset.eof())
         recordset.close();
 }
@@ -161,9 +177,15 @@ bool record_operation(outside::KeyGenerator& keys, std::string& kind, int32_t en
     return keys.RecordOperation(kind, entity, operation, user_id, written_key, unused, message, connection);
 }
 
+void order_id_answer(int32_t pedido_id, std::string& statement) {
+    const std::string number = text(outside::formatter().NumberValue(Variant(pedido_id)));
+    statement.assign("Select 0 Retorno, '' Msg_Ret, ").append(number).append(" Pedido_ID From Infra_IDS ");
+}
+
 std::string order_id_answer(int32_t pedido_id) {
-    return "Select 0 Retorno, '' Msg_Ret, " + text(outside::formatter().NumberValue(Variant(pedido_id))) +
-           " Pedido_ID From Infra_IDS ";
+    std::string statement;
+    order_id_answer(pedido_id, statement);
+    return statement;
 }
 
 bool required_number(std::string_view label, Variant& value, Variant& user_id, Variant& message) {

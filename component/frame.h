@@ -196,6 +196,9 @@ bool record_operation(outside::KeyGenerator& keys, std::string& kind, int32_t en
 // carries an order id.
 inline constexpr std::string_view kDeletionAnswer = " SELECT 0 RETORNO , '' MSG_RET From Infra_IDS";
 std::string order_id_answer(int32_t pedido_id);
+// The same written into statement, in the room it has; statement is left as
+// it was when the number cannot be written.
+void order_id_answer(int32_t pedido_id, std::string& statement);
 
 // A required number of at least 1, checked by the field validator, which
 // writes its own message on refusal.

@@ -135,8 +135,10 @@ bool ZOLT::mTrataSP_QBX_INC_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
 
         h.step(130);
         keys.reset();
-        h.statement = " SELECT  " + text(outside::formatter().NumberValue(Variant(key))) +
-                      " PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS";
+        const std::string number = text(outside::formatter().NumberValue(Variant(key)));
+        h.statement.assign(" SELECT  ")
+            .append(number)
+            .append(" PEDIDO_ITEM_ID , 0 RETORNO , '' MSG_RET From Infra_IDS");
         statement = h.statement;
         result = true;
     });

@@ -102,8 +102,8 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
                {" TAB_STATUS_ID =  ", text(formatter.SqlNumber(Variant(items::kNewItemStatus))), " "});
         h.step(70);
         std::string equals_operator = "=";
-        h.statement += " WHERE PEDIDO_ITEM_ID  " +
-                       text(outside::writer().WriteNumber(Variant(pedido_item_id), equals_operator)) + " ";
+        const Variant key_comparison = outside::writer().WriteNumber(Variant(pedido_item_id), equals_operator);
+        append(h.statement, {" WHERE PEDIDO_ITEM_ID  ", text(key_comparison), " "});
 
         h.step(80);
         run_emulated_write(h.statement, connection);
@@ -119,7 +119,7 @@ bool ZOLT::mTrataSP_QBX_ALT_PEDIDO_ITEM_OLT1(std::string& kind, std::string& con
 
         h.step(110);
         keys.reset();
-        h.statement = order_id_answer(pedido_id);
+        order_id_answer(pedido_id, h.statement);
         statement = h.statement;
         result = true;
     });
