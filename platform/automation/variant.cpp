@@ -258,8 +258,17 @@ bool parse_number(std::string_view text, double& out) {
     if (i < body.size() && (body[i] == '+' || body[i] == '-'))
         ++i;
     std::size_t digits = 0;
-    while (i < body.size() && is_digit(body[i]))
+    int64_t whole = 0;
+    while (i < body.size() && is_digit(body[i])) {
+        whole = digits < 18 ? whole * 10 + (body[i] - '0') : whole;
         ++i, ++digits;
+    }
+    // A whole number of up to 15 digits is exact as a double: read at once.
+    if (i == body.size() && digits > 0 && digits <= 15) {
+        const double value = static_cast<double>(whole);
+        out = body[0] == '-' ? -value : value;
+        return true;
+    }
     if (i < body.size() && body[i] == '.') {
         ++i;
         while (i < body.size() && is_digit(body[i]))
