@@ -106,9 +106,13 @@ std::optional<std::string> text_literal(const Variant& value) {
 }
 
 std::string comparison(const std::string& op, std::optional<std::string> literal) {
-    const std::string trimmed = automation::trim(op);
-    if (trimmed.empty())
+    // The operator without the blanks around it, read in place: most literals
+    // are written bare, with an empty one.
+    std::string_view trimmed = op;
+    const std::size_t first = trimmed.find_first_not_of(' ');
+    if (first == std::string_view::npos)
         return literal ? std::move(*literal) : "NULL";
+    trimmed = trimmed.substr(first, trimmed.find_last_not_of(' ') - first + 1);
     if (literal) {
         std::string out;
         out.reserve(trimmed.size() + 1 + literal->size());
@@ -119,7 +123,7 @@ std::string comparison(const std::string& op, std::optional<std::string> literal
         return "IS NULL";
     if (trimmed == "<>")
         return "IS NOT NULL";
-    return trimmed + " NULL";
+    return std::string(trimmed) + " NULL";
 }
 
 }  // namespace zolt::services
