@@ -67,7 +67,8 @@ TEST(Text, OfValues) {
 }
 
 // A date is the count of days since 30/12/1899, the time of day its fraction,
-// which before that day counts away from zero.
+// which before that day counts away from zero. A text's parts as read are
+// those of the date it reads as.
 TEST(Dates, TextsAndFormat) {
     const std::pair<const char*, std::optional<Date>> cases[] = {
         {" 5/1/2030 ", make_date(2030, 1, 5)},
@@ -78,9 +79,14 @@ TEST(Dates, TextsAndFormat) {
         {"08:05:09", make_date(1899, 12, 30, 8, 5, 9)},
         {"31/02/2030", {}}, {"29/02/2030", {}}, {"15/13/2030", {}}, {"15/01/30", {}},
         {"15/01/2030 24:00", {}}, {"abc", {}}, {"", {}}};
+    auto fields = [](const DateParts& p) { return std::tuple(p.year, p.month, p.day, p.hour, p.minute, p.second); };
     for (const auto& [text, expected] : cases) {
         Date date;
         EXPECT_EQ(parse_date(text, date) ? std::optional(date) : std::nullopt, expected) << text;
+        DateParts parts{};
+        ASSERT_EQ(parse_date_parts(text, parts), expected.has_value()) << text;
+        if (expected)
+            EXPECT_EQ(fields(parts), fields(split_date(*expected))) << text;
     }
     EXPECT_EQ(format(Variant(Date{-1.25}), "yyyy-mm-dd hh:mm:ss"), "1899-12-29 06:00:00");
     const Variant with_time(make_date(2030, 1, 15, 14, 30));
