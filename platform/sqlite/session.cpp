@@ -265,13 +265,22 @@ namespace {
 // ---- the server clock --------------------------------------------------------
 
 // sysdate() and getdate(): this machine's local date and time to the second,
-// as a Julian day number marked as a date.
+// as a Julian day number marked as a date. The answer changes once a second:
+// a thread's last one serves until then, without converting the clock again.
 void clock_function(sqlite3_context* context, int, sqlite3_value**) {
+    struct Last {
+        time_t second = -1;
+        double julian = 0;
+    };
+    [[gnu::tls_model("initial-exec")]] static thread_local Last last;
     const time_t now = time(nullptr);
-    tm local{};
-    localtime_r(&now, &local);
-    sqlite3_result_double(context, julian_day(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                              local.tm_min, local.tm_sec));
+    if (now != last.second) {
+        tm local{};
+        localtime_r(&now, &local);
+        last = {now, julian_day(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                local.tm_sec)};
+    }
+    sqlite3_result_double(context, last.julian);
     sqlite3_result_subtype(context, kDateSubtype);
 }
 
@@ -522,6 +531,9 @@ public:
 
     const std::string& data_source() const { return data_source_; }
     const std::optional<FileIdentity>& identity() const { return identity_; }
+    // While a session uses it: the count of sessions with its file open,
+    // which the pool keeps.
+    std::size_t* open_sessions = nullptr;
     // True when it may serve a later session: a file of its own, and no
     // transaction left open.
     bool reusable() const { return identity_ && sqlite3_get_autocommit(db_) != 0; }
@@ -624,10 +636,10 @@ public:
         std::vector<std::unique_ptr<Engine>> stale;  // closed after the lock is left
         if (!create) {
             std::lock_guard lock(mutex_);
-            if (const auto use = in_use_.find(data_source); use != in_use_.end()) {
-                std::unique_ptr<Engine> found = take_locked(data_source, use->second.identity, stale);
+            if (InUse* use = in_use(data_source)) {
+                std::unique_ptr<Engine> found = take_locked(data_source, use->identity, stale);
                 if (found)
-                    ++use->second.sessions;
+                    count_in_use(*found, *use);
                 return found;
             }
         }
@@ -642,7 +654,7 @@ public:
     }
 
     // A new engine a session now uses.
-    void opened(const Engine& engine) {
+    void opened(Engine& engine) {
         if (!engine.identity())
             return;
         std::lock_guard lock(mutex_);
@@ -656,8 +668,8 @@ public:
             return;
         std::unique_ptr<Engine> oldest;  // closed after the lock is left
         std::lock_guard lock(mutex_);
-        if (const auto use = in_use_.find(engine->data_source()); use != in_use_.end() && --use->second.sessions == 0)
-            in_use_.erase(use);
+        if (std::size_t* sessions = std::exchange(engine->open_sessions, nullptr); sessions && --*sessions == 0)
+            in_use_.erase(engine->data_source());
         if (closed_ || !engine->reusable())
             return;
         if (idle_.size() == kCapacity) {
@@ -672,6 +684,12 @@ private:
         FileIdentity identity;
         std::size_t sessions = 0;
     };
+
+    // The file of a path some session has open; null when none has. Under the lock.
+    InUse* in_use(const std::string& data_source) {
+        const auto found = in_use_.find(data_source);
+        return found == in_use_.end() ? nullptr : &found->second;
+    }
 
     // The most recently used idle engine of the path that may serve a session
     // on the file `identity`; those of the path that may not go to `stale`.
@@ -690,11 +708,14 @@ private:
         return found;
     }
 
-    void count_in_use(const Engine& engine) {
-        InUse& use = in_use_[engine.data_source()];
+    // Entries are not moved by later insertions, so an engine keeps a pointer
+    // to its count until its session gives it back.
+    void count_in_use(Engine& engine, InUse& use) {
         use.identity = *engine.identity();
         ++use.sessions;
+        engine.open_sessions = &use.sessions;
     }
+    void count_in_use(Engine& engine) { count_in_use(engine, in_use_[engine.data_source()]); }
 
     static constexpr std::size_t kCapacity = 8;
     std::mutex mutex_;
