@@ -1,7 +1,5 @@
 #include "bench/raw_connection.h"
 
-#include <time.h>
-
 #include <benchmark/benchmark.h>
 
 #include <stdexcept>
@@ -10,29 +8,14 @@
 
 namespace zolt::bench {
 
-namespace {
-
-// sysdate() and getdate() as the provider defines them: local time to the
-// second as a Julian day number.
-void clock_function(sqlite3_context* context, int, sqlite3_value**) {
-    const time_t now = time(nullptr);
-    tm local{};
-    localtime_r(&now, &local);
-    sqlite3_result_double(context, sqlite::julian_day(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                                      local.tm_hour, local.tm_min, local.tm_sec));
-}
-
-}  // namespace
-
 RawConnection::RawConnection(const std::string& path) {
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close_v2(db_);
         throw std::runtime_error("cannot open " + path + ": " + reason);
     }
-    for (const char* name : {"sysdate", "getdate"})
-        sqlite3_create_function_v2(db_, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function, nullptr,
-                                   nullptr, nullptr);
+    // The provider's own clock: a statement that reads it costs both sides the same.
+    sqlite::add_clock_functions(db_);
     execute("PRAGMA synchronous=NORMAL");
 }
 

@@ -28,6 +28,10 @@ inline constexpr unsigned kDateSubtype = 'D';
 // How long a statement waits for another connection's lock before failing.
 inline constexpr int kBusyTimeoutMs = 10000;
 
+// Adds the server clock, sysdate() and getdate(), to a connection: this
+// machine's local date and time to the second, marked as a date.
+void add_clock_functions(sqlite3* db);
+
 // Raises the connection's last error as a provider error.
 [[noreturn]] void raise_engine_error(sqlite3* db);
 

@@ -260,9 +260,9 @@ void execute(sqlite3* db, const char* sql) {
         raise_engine_error(db);
 }
 
-namespace {
-
 // ---- the server clock --------------------------------------------------------
+
+namespace {
 
 // sysdate() and getdate(): this machine's local date and time to the second,
 // as a Julian day number marked as a date. The answer changes once a second:
@@ -283,6 +283,18 @@ void clock_function(sqlite3_context* context, int, sqlite3_value**) {
     sqlite3_result_double(context, last.julian);
     sqlite3_result_subtype(context, kDateSubtype);
 }
+
+}  // namespace
+
+void add_clock_functions(sqlite3* db) {
+    for (const char* name : {"sysdate", "getdate"}) {
+        if (sqlite3_create_function_v2(db, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function, nullptr,
+                                       nullptr, nullptr) != SQLITE_OK)
+            raise_engine_error(db);
+    }
+}
+
+namespace {
 
 // ---- prepared statements ------------------------------------------------------
 
@@ -467,11 +479,7 @@ public:
             sqlite::execute(db_, "PRAGMA journal_mode=WAL");
             sqlite::execute(db_, "PRAGMA synchronous=NORMAL");
             sqlite::execute(db_, "PRAGMA foreign_keys=OFF");
-            for (const char* name : {"sysdate", "getdate"}) {
-                if (sqlite3_create_function_v2(db_, name, 0, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, clock_function,
-                                               nullptr, nullptr, nullptr) != SQLITE_OK)
-                    raise_engine_error(db_);
-            }
+            add_clock_functions(db_);
         } catch (...) {
             sqlite3_close_v2(db_);
             throw;
