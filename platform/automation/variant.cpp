@@ -48,37 +48,26 @@ const Variant& Array::at(int32_t index) const { return checked_item(*this, index
 
 Variant::Variant(Array v) : tag_(Tag::Array) { new (&array_) std::shared_ptr<Array>(std::make_shared<Array>(std::move(v))); }
 
-void Variant::construct_from(const Variant& other) {
+// A copy from an lvalue, a move from an rvalue: each member is read with the
+// value category of its Variant.
+template <class Source>
+void Variant::construct_from(Source&& other) {
     switch (other.tag_) {
     case Tag::Text:
-        new (&text_) std::string(other.text_);
+        new (&text_) std::string(std::forward<Source>(other).text_);
         break;
     case Tag::Object:
-        new (&object_) ObjectPtr(other.object_);
+        new (&object_) ObjectPtr(std::forward<Source>(other).object_);
         break;
     case Tag::Array:
-        new (&array_) std::shared_ptr<Array>(other.array_);
+        new (&array_) std::shared_ptr<Array>(std::forward<Source>(other).array_);
         break;
     default:
         copy_plain(other);
     }
 }
-
-void Variant::construct_from(Variant&& other) noexcept {
-    switch (other.tag_) {
-    case Tag::Text:
-        new (&text_) std::string(std::move(other.text_));
-        break;
-    case Tag::Object:
-        new (&object_) ObjectPtr(std::move(other.object_));
-        break;
-    case Tag::Array:
-        new (&array_) std::shared_ptr<Array>(std::move(other.array_));
-        break;
-    default:
-        copy_plain(other);
-    }
-}
+template void Variant::construct_from(const Variant&);
+template void Variant::construct_from(Variant&&);
 
 void Variant::destroy() noexcept {
     switch (tag_) {

@@ -202,8 +202,10 @@ private:
             throw std::bad_variant_access();
         return *this;
     }
-    void construct_from(const Variant& other);
-    void construct_from(Variant&& other) noexcept;
+    // Makes this the kind other holds, whose tag this already has; copied
+    // from an lvalue, moved from an rvalue.
+    template <class Source>
+    void construct_from(Source&& other);
     void destroy() noexcept;
 
     Tag tag_;
