@@ -133,15 +133,20 @@ public:
         return *this;
     }
     Variant& operator=(Variant&& other) noexcept {
-        if (this == &other)
-            return *this;
-        if (!plain())
-            destroy();
-        tag_ = other.tag_;
-        if (other.plain())
+        if (plain() && other.plain()) {
+            tag_ = other.tag_;
             copy_plain(other);
-        else
-            construct_from(std::move(other));
+        } else if (this != &other) {
+            // Taken out first: other may live inside this one's array.
+            Variant taken(std::move(other));
+            if (!plain())
+                destroy();
+            tag_ = taken.tag_;
+            if (taken.plain())
+                copy_plain(taken);
+            else
+                construct_from(std::move(taken));
+        }
         return *this;
     }
     ~Variant() {

@@ -135,5 +135,20 @@ TEST(Variants, ArraysAreValues) {
     EXPECT_FALSE(Variant::integer(1) == Variant::long_(1));  // identity includes the type
 }
 
+// A Variant takes a value that lives inside its own array, by copy and by
+// move, kind for kind: the value is taken before the array goes.
+TEST(Variants, TakeAValueFromTheirOwnArray) {
+    const std::string long_text(40, 't');  // beyond a string's inline room
+    Variant by_copy = array_of({Variant(long_text)});
+    by_copy = by_copy.array().at(0);
+    EXPECT_EQ(by_copy, Variant(long_text));
+    Variant by_move = array_of({Variant(long_text), Variant(3)});
+    by_move = std::move(by_move.array_mut().at(0));
+    EXPECT_EQ(by_move, Variant(long_text));
+    Variant plain = array_of({Variant(7)});
+    plain = std::move(plain.array_mut().at(0));
+    EXPECT_EQ(plain, Variant(7));
+}
+
 }  // namespace
 }  // namespace zolt::automation
