@@ -142,10 +142,7 @@ public:
             if (!plain())
                 destroy();
             tag_ = taken.tag_;
-            if (taken.plain())
-                copy_plain(taken);
-            else
-                construct_from(std::move(taken));
+            construct_from(std::move(taken));
         }
         return *this;
     }
